@@ -1,0 +1,23 @@
+#include "barmenu.h"
+
+#include "layout.h"
+
+#include <QAction>
+
+const QString BarMenu::PauseCaption = QStringLiteral("暂停");
+const QString BarMenu::ContinueCaption = QStringLiteral("继续");
+
+BarMenu::BarMenu(QWidget *parent)
+    : QMenu(parent)
+{
+    setObjectName(QLatin1String(Layout::BarMenuName));
+    setTitle(QStringLiteral("R3"));
+    QAction **targets[] = {&qidong, &resum, &sp, &sz, &exit};
+    int i = 0;
+    for (const Layout::MenuItem &item : Layout::barMenu()) {
+        const QString caption = QString::fromUtf8(item.caption);
+        QAction *action = caption == QLatin1String("-") ? addSeparator() : addAction(caption);
+        action->setObjectName(QLatin1String(item.name));
+        *targets[i++] = action;
+    }
+}

@@ -1,0 +1,271 @@
+#include "form2.h"
+
+#include "applydecision.h"
+#include "barmenu.h"
+#include "barsurface.h"
+#include "layout.h"
+#include "messagebox.h"
+#include "metronometimer.h"
+#include "noticehandle.h"
+#include "picturebox.h"
+#include "pictureclip.h"
+#include "settingspanel.h"
+#include "shapeframe.h"
+#include "showtwodigits.h"
+#include "titlebar.h"
+#include "windowops.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLineEdit>
+#include <QPainter>
+
+#include <algorithm>
+
+const QString Form2::Title = QStringLiteral("演讲倒计时");
+
+Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+    , m_services(services)
+    , m_notice(notice)
+    , m_heightTwips(Layout::BarClientAsLaidOut.height)
+{
+    setObjectName(QStringLiteral("Form2"));
+    setWindowTitle(QString());
+
+    m_surface = new BarSurface(m_services.picture, this);
+    m_surface->setObjectName(QStringLiteral("surface"));
+    connect(m_surface, &BarSurface::menuRequested, this, &Form2::showMenu);
+
+    m_titleBar = new TitleBar(this);
+    m_titleBar->hide();
+    connect(m_titleBar, &TitleBar::closeClicked, this, &Form2::exitBar);
+
+    const Layout::Control &shape = Layout::barControl("Shape1");
+    Shape1 = new ShapeFrame(QColor(QRgb(Layout::BarFrameColor)), Layout::BarFrameWidth, m_surface);
+    Shape1->setObjectName(QStringLiteral("Shape1"));
+    Shape1->setGeometry(shape.geometry.toPixels());
+
+    PictureBox **images[] = {&Image1, &Image2, &Image3, &Image4, &Image5};
+    for (PictureBox **image : images) {
+        const int index = int(image - images[0]) + 1;
+        const QByteArray name = "Image" + QByteArray::number(index);
+        *image = new PictureBox(m_surface);
+        (*image)->setObjectName(QLatin1String(name));
+        (*image)->setGeometry(Layout::barControl(name.constData()).geometry.toPixels());
+    }
+
+    m_panel = new SettingsPanel(m_surface, m_services.fileDialog, m_services.messages,
+                                defaultSoundPath());
+    connect(m_panel, &SettingsPanel::okClicked, this, &Form2::applySettings);
+    connect(m_panel, &SettingsPanel::cancelClicked, this, &Form2::cancelSettings);
+
+    popmenu = new BarMenu(this);
+    connect(popmenu->qidong, &QAction::triggered, this, &Form2::start);
+    connect(popmenu->resum, &QAction::triggered, this, &Form2::pauseOrContinue);
+    connect(popmenu->sz, &QAction::triggered, this, &Form2::openSettings);
+    connect(popmenu->exit, &QAction::triggered, this, &Form2::exitBar);
+
+    Timer1 = new MetronomeTimer(m_services.clock, this);
+    Timer1->setObjectName(QStringLiteral("Timer1"));
+    Timer1->setInterval(1000);
+    Timer1->setEnabled(true); // as laid out; start-up stops it before any event is handled
+    connect(Timer1, &MetronomeTimer::timeout, this, &Form2::tick);
+
+    relayout(QPoint(0, 0));
+}
+
+Form2::~Form2() = default;
+
+QString Form2::defaultSoundPath()
+{
+    // Joined as plain text: a program in the root folder gives two separators in a row.
+    return QCoreApplication::applicationDirPath() + QDir::separator()
+        + QStringLiteral("blip.wav");
+}
+
+QWidget *Form2::surface() const
+{
+    return m_surface;
+}
+
+void Form2::load()
+{
+    const QRect screen = m_services.windows.primaryScreenGeometry();
+    m_heightTwips = Layout::BarCollapsedHeight;
+    relayout(QPoint(screen.right(), screen.top()));
+    m_services.windows.showTopmost(this, geometry());
+    m_services.windows.keepOnTop(this);
+
+    Image1->setPicture(m_services.strip.GraphicCell(0));
+    Image2->setPicture(m_services.strip.GraphicCell(0));
+    Image3->setPicture(m_services.strip.GraphicCell(10));
+    Image4->setPicture(m_services.strip.GraphicCell(0));
+    Image5->setPicture(m_services.strip.GraphicCell(0));
+
+    m_countdown.presetMinutes = 0;
+    m_countdown.presetSeconds = 0;
+
+    m_panel->fillLists();
+    m_panel->showDefaults();
+    setWindowTitle(Title);
+    m_titleBar->setTitle(Title);
+    m_panel->Check2->setEnabled(true);
+
+    m_panel->Text1->setText(defaultSoundPath());
+    Timer1->setEnabled(false);
+}
+
+void Form2::start()
+{
+    Timer1->setEnabled(true);
+    m_countdown.loadPreset();
+    m_notice.unload();
+}
+
+void Form2::pauseOrContinue()
+{
+    QAction *resum = popmenu->resum;
+    if (resum->text() == BarMenu::PauseCaption) {
+        Timer1->setEnabled(false);
+        resum->setText(BarMenu::ContinueCaption);
+    } else if (resum->text() == BarMenu::ContinueCaption) {
+        Timer1->setEnabled(true);
+        resum->setText(BarMenu::PauseCaption);
+    }
+}
+
+void Form2::openSettings()
+{
+    setHeightTwips(Layout::BarExpandedHeight);
+    // The bar never takes the keyboard on its own; the open panel is the one exception,
+    // so its lists and buttons can be worked from the keyboard.
+    if (isVisible())
+        activateWindow();
+}
+
+void Form2::cancelSettings()
+{
+    setHeightTwips(Layout::BarCollapsedHeight);
+}
+
+void Form2::applySettings()
+{
+    const ApplyDecision d = ApplyDecision::decide(
+        m_panel->Combo1->currentText(), m_panel->Combo2->currentText(),
+        m_panel->Combo3->currentText());
+    if (!d.accepted) {
+        m_services.messages.warning(this, QStringLiteral("计时"), d.message);
+        return;
+    }
+    m_countdown.presetMinutes = d.presetMinutes;
+    m_countdown.presetSeconds = d.presetSeconds;
+    if (d.reminderGiven)
+        m_countdown.reminderSeconds = d.reminderSeconds;
+    else
+        m_panel->Check1->setChecked(true);
+
+    drawTime(m_countdown.presetMinutes, m_countdown.presetSeconds);
+    setHeightTwips(Layout::BarCollapsedHeight);
+    Timer1->setEnabled(false);
+    setBorder(SettingsPanel::value(m_panel->Check2) != 1);
+    m_notice.unload();
+}
+
+void Form2::exitBar()
+{
+    // The program is gone for the user, so its notice goes too.
+    m_notice.unload();
+    Timer1->setEnabled(false);
+    close();
+    emit exited();
+}
+
+void Form2::tick()
+{
+    const Countdown::TickResult result = m_countdown.tick(SettingsPanel::value(m_panel->Check1));
+    if (result.timeUp) {
+        Timer1->setEnabled(false);
+        if (result.openClosingMessage)
+            m_notice.openClosingMessage();
+    }
+    if (result.openNotice)
+        m_notice.open();
+    drawTime(m_countdown.minutesLeft, m_countdown.secondsLeft);
+}
+
+QString Form2::reminderText() const
+{
+    return m_panel->Combo3->currentText();
+}
+
+QString Form2::soundPath() const
+{
+    return m_panel->Text1->text();
+}
+
+void Form2::drawTime(int minutes, int seconds)
+{
+    showTwoDigits(minutes, Image1, Image2, m_services.strip);
+    showTwoDigits(seconds, Image4, Image5, m_services.strip);
+}
+
+void Form2::showMenu(const QPoint &globalPos)
+{
+    popmenu->popup(globalPos);
+}
+
+void Form2::setHeightTwips(int twips)
+{
+    m_heightTwips = twips;
+    resize(outerSize()); // top and left stay: the bar grows downwards
+}
+
+void Form2::setBorder(bool bordered)
+{
+    setWindowTitle(bordered ? Title : QString());
+    if (bordered == m_bordered)
+        return;
+    m_bordered = bordered;
+    relayout(QPoint(geometry().right(), y()));
+}
+
+QSize Form2::outerSize() const
+{
+    const int frame = m_bordered ? 2 : 0;
+    const int title = m_bordered ? TitleBar::preferredHeight() : 0;
+    return QSize(Layout::px(Layout::BarWidth) + frame,
+                 Layout::px(m_heightTwips) + title + frame);
+}
+
+// Lays out the frame, title bar and surface, keeping the given top-right corner and the
+// whole window on the primary screen.
+void Form2::relayout(const QPoint &topRight)
+{
+    const int frame = m_bordered ? 1 : 0;
+    const int title = m_bordered ? TitleBar::preferredHeight() : 0;
+    const int width = Layout::px(Layout::BarWidth);
+    m_titleBar->setVisible(m_bordered);
+    m_titleBar->setGeometry(frame, frame, width, title);
+    m_surface->setGeometry(frame, frame + title, width,
+                           Layout::px(Layout::BarClientAsLaidOut.height));
+
+    const QSize size = outerSize();
+    const QRect screen = m_services.windows.primaryScreenGeometry();
+    const int x = std::clamp(topRight.x() - size.width() + 1, screen.left(),
+                             std::max(screen.left(), screen.right() - size.width() + 1));
+    const int y = std::clamp(topRight.y(), screen.top(), screen.bottom());
+    setGeometry(QRect(QPoint(x, y), size));
+}
+
+void Form2::paintEvent(QPaintEvent *)
+{
+    if (!m_bordered)
+        return;
+    QPainter painter(this);
+    painter.setPen(palette().color(QPalette::Shadow));
+    painter.drawRect(rect().adjusted(0, 0, -1, -1));
+}

@@ -1,0 +1,102 @@
+#pragma once
+
+#include "countdown.h"
+
+#include <QImage>
+#include <QWidget>
+
+class BarMenu;
+class BarSurface;
+class Clock;
+class CommonDialog;
+class MessageBox;
+class MetronomeTimer;
+class NoticeHandle;
+class PictureBox;
+class PictureClip;
+class SettingsPanel;
+class ShapeFrame;
+class TitleBar;
+class WindowOps;
+
+// The control bar: the time left in LED digits, a popup menu to drive the countdown, and
+// the settings panel that it uncovers by growing downwards.
+class Form2 : public QWidget
+{
+    Q_OBJECT
+
+public:
+    struct Services
+    {
+        Clock &clock;
+        WindowOps &windows;
+        MessageBox &messages;
+        CommonDialog &fileDialog;
+        const PictureClip &strip;
+        QImage picture; // the gradient behind the digits
+    };
+
+    static const QString Title;
+
+    Form2(const Services &services, NoticeHandle &notice, QWidget *parent = nullptr);
+    ~Form2() override;
+
+    static QString defaultSoundPath();
+
+    // Start-up: topmost in the top-right corner, showing 00:00, stopped.
+    void load();
+
+    // The popup menu's commands and the panel's buttons.
+    void start();
+    void pauseOrContinue();
+    void openSettings();
+    void cancelSettings();
+    void applySettings();
+    void exitBar();
+
+    // One second of the countdown.
+    void tick();
+
+    // What the notice window reads from the bar.
+    QString reminderText() const;
+    QString soundPath() const;
+
+    int heightTwips() const { return m_heightTwips; }
+    bool hasBorder() const { return m_bordered; }
+    Countdown &countdown() { return m_countdown; }
+    SettingsPanel *panel() const { return m_panel; }
+    TitleBar *titleBar() const { return m_titleBar; }
+    QWidget *surface() const;
+
+    BarMenu *popmenu = nullptr;
+    MetronomeTimer *Timer1 = nullptr;
+    ShapeFrame *Shape1 = nullptr;
+    PictureBox *Image1 = nullptr;
+    PictureBox *Image2 = nullptr;
+    PictureBox *Image3 = nullptr;
+    PictureBox *Image4 = nullptr;
+    PictureBox *Image5 = nullptr;
+
+signals:
+    void exited();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+
+private:
+    void setHeightTwips(int twips);
+    void setBorder(bool bordered);
+    void relayout(const QPoint &topRight);
+    QSize outerSize() const;
+    void showMenu(const QPoint &globalPos);
+    void drawTime(int minutes, int seconds);
+
+    Services m_services;
+    NoticeHandle &m_notice;
+    Countdown m_countdown;
+    BarSurface *m_surface = nullptr;
+    TitleBar *m_titleBar = nullptr;
+    SettingsPanel *m_panel = nullptr;
+    int m_heightTwips;
+    bool m_bordered = false;
+};

@@ -1,0 +1,62 @@
+#pragma once
+
+#include "noticecounter.h"
+#include "noticehandle.h"
+#include "noticeform.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+
+class Clock;
+class NoticeForm;
+class PictureClip;
+class SoundPlayer;
+class WindowOps;
+
+// The notice window object: lives for the whole run, while its on-screen window comes and
+// goes with each load and unload. It counts the last seconds, rings, says thanks, closes.
+class Form3 : public QObject, public NoticeHandle
+{
+    Q_OBJECT
+
+public:
+    struct Services
+    {
+        Clock &clock;
+        WindowOps &windows;
+        SoundPlayer &sound;
+        const PictureClip &strip;
+    };
+    // What the notice reads from the bar, each at the moment it needs it.
+    struct BarReadout
+    {
+        std::function<QString()> reminderText; // the reminder list's text, at load
+        std::function<QString()> soundPath;    // the alert sound's path, at each start
+    };
+
+    static const QString ClosingMessage;
+
+    Form3(const Services &services, BarReadout bar, QObject *parent = nullptr);
+    ~Form3() override;
+
+    void open() override;
+    void openClosingMessage() override;
+    void unload() override;
+    bool isLoaded() const override { return !m_window.isNull(); }
+
+    // The on-screen window while loaded, else null.
+    NoticeForm *form() const { return m_window.data(); }
+    const NoticeCounter &counter() const { return m_counter; }
+
+private:
+    void load();
+    void onTimer1();
+    void onTimer2();
+
+    Services m_services;
+    BarReadout m_bar;
+    NoticeCounter m_counter;
+    QPointer<NoticeForm> m_window;
+};

@@ -1,0 +1,87 @@
+#include "noticeform.h"
+
+#include "layout.h"
+#include "metronometimer.h"
+#include "picturebox.h"
+#include "shapeframe.h"
+#include "textlabel.h"
+
+#include <QPalette>
+
+namespace {
+
+QLabel *makeLabel(const char *name, QWidget *parent)
+{
+    const Layout::Control &c = Layout::noticeControl(name);
+    auto *label = new TextLabel(QString::fromUtf8(c.caption), parent);
+    label->setObjectName(QLatin1String(name));
+    label->setGeometry(c.geometry.toPixels());
+    label->setFont(NoticeForm::labelFont());
+    label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    label->setAttribute(Qt::WA_TranslucentBackground);
+    label->setAutoFillBackground(false);
+    QPalette palette = label->palette();
+    palette.setColor(QPalette::WindowText, QColor(QRgb(Layout::NoticeTextColor)));
+    label->setPalette(palette);
+    return label;
+}
+
+PictureBox *makeImage(const char *name, QWidget *parent)
+{
+    auto *image = new PictureBox(parent);
+    image->setObjectName(QLatin1String(name));
+    image->setGeometry(Layout::noticeControl(name).geometry.toPixels());
+    return image;
+}
+
+MetronomeTimer *makeTimer(const char *name, Clock &clock, QObject *parent)
+{
+    auto *timer = new MetronomeTimer(clock, parent);
+    timer->setObjectName(QLatin1String(name));
+    timer->setInterval(1000);
+    timer->setEnabled(true); // as laid out; the load sets both explicitly
+    return timer;
+}
+
+} // namespace
+
+NoticeForm::NoticeForm(Clock &clock, QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
+{
+    setObjectName(QStringLiteral("Form3"));
+    setWindowTitle(QStringLiteral("Form3"));
+    setAttribute(Qt::WA_ShowWithoutActivating);
+    setFocusPolicy(Qt::NoFocus);
+    setWindowFlag(Qt::WindowDoesNotAcceptFocus);
+    resize(Layout::NoticeClientAsLaidOut.toPixels().size());
+
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, QColor(QRgb(Layout::NoticeBackColor)));
+    setPalette(palette);
+    setAutoFillBackground(true);
+
+    const Layout::Control &shape = Layout::noticeControl("Shape1");
+    Shape1 = new ShapeFrame(QColor(QRgb(Layout::NoticeFrameColor)), Layout::NoticeFrameWidth, this);
+    Shape1->setObjectName(QLatin1String(shape.name));
+    Shape1->setGeometry(shape.geometry.toPixels());
+
+    Label1 = makeLabel("Label1", this);
+    Image1 = makeImage("Image1", this);
+    Image2 = makeImage("Image2", this);
+    Label2 = makeLabel("Label2", this);
+    Timer1 = makeTimer("Timer1", clock, this);
+    Timer2 = makeTimer("Timer2", clock, this);
+}
+
+QFont NoticeForm::labelFont()
+{
+    QFont font;
+    // The KaiTi face the design asks for, then its usual Linux stand-ins, then any CJK face.
+    font.setFamilies({QStringLiteral("楷体_GB2312"), QStringLiteral("KaiTi"),
+                      QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UKai TW"),
+                      QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC"),
+                      QStringLiteral("WenQuanYi Micro Hei"), QStringLiteral("WenQuanYi Zen Hei")});
+    font.setPointSize(Layout::NoticeFontPointSize);
+    font.setBold(true);
+    return font;
+}

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QWidget>
+
+class Clock;
+class MetronomeTimer;
+class PictureBox;
+class QLabel;
+class ShapeFrame;
+
+// The on-screen notice window with its controls as laid out, made afresh at every load.
+class NoticeForm : public QWidget
+{
+    Q_OBJECT
+
+public:
+    explicit NoticeForm(Clock &clock, QWidget *parent = nullptr);
+
+    static QFont labelFont();
+
+    ShapeFrame *Shape1 = nullptr;
+    QLabel *Label1 = nullptr;
+    PictureBox *Image1 = nullptr;
+    PictureBox *Image2 = nullptr;
+    QLabel *Label2 = nullptr;
+    MetronomeTimer *Timer1 = nullptr;
+    MetronomeTimer *Timer2 = nullptr;
+};

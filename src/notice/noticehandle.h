@@ -1,0 +1,16 @@
+#pragma once
+
+// What the bar does with the notice window. The window loads itself on first use.
+class NoticeHandle
+{
+public:
+    virtual ~NoticeHandle() = default;
+
+    // Show the window (loading it first if needed) with whatever it shows now.
+    virtual void open() = 0;
+    // Time-up without a reminder: only the closing message shows, the count runs on behind it.
+    virtual void openClosingMessage() = 0;
+    // Close the window at once, sound included. Nothing happens when it is not loaded.
+    virtual void unload() = 0;
+    virtual bool isLoaded() const = 0;
+};

@@ -1,0 +1,60 @@
+#include "qtwindowops.h"
+
+#include <QApplication>
+#include <QGuiApplication>
+#include <QScreen>
+#include <QWidget>
+
+QtWindowOps::QtWindowOps(QObject *parent)
+    : QObject(parent)
+{
+    m_raiseTimer.setInterval(1000);
+    m_raiseTimer.setTimerType(Qt::CoarseTimer);
+    connect(&m_raiseTimer, &QTimer::timeout, this, &QtWindowOps::raiseAll);
+}
+
+QRect QtWindowOps::primaryScreenGeometry() const
+{
+    const QScreen *screen = QGuiApplication::primaryScreen();
+    return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
+}
+
+Qt::WindowFlags QtWindowOps::topmostFlags()
+{
+    return Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
+        | Qt::X11BypassWindowManagerHint;
+}
+
+void QtWindowOps::showTopmost(QWidget *window, const QRect &geometry)
+{
+    if ((window->windowFlags() & topmostFlags()) != topmostFlags())
+        window->setWindowFlags(window->windowFlags() | topmostFlags());
+    window->setAttribute(Qt::WA_ShowWithoutActivating);
+    window->setGeometry(geometry);
+    window->show();
+    window->raise();
+}
+
+void QtWindowOps::keepOnTop(QWidget *window)
+{
+    if (!m_kept.contains(window))
+        m_kept.append(window);
+    if (!m_raiseTimer.isActive())
+        m_raiseTimer.start();
+}
+
+void QtWindowOps::raiseAll()
+{
+    m_kept.removeAll(nullptr);
+    if (m_kept.isEmpty()) {
+        m_raiseTimer.stop();
+        return;
+    }
+    // Raising now would put the bar over its own menu, list or dialog.
+    if (QApplication::activePopupWidget() || QApplication::activeModalWidget())
+        return;
+    for (const QPointer<QWidget> &w : std::as_const(m_kept)) {
+        if (w->isVisible())
+            w->raise();
+    }
+}

@@ -1,0 +1,31 @@
+#pragma once
+
+#include "windowops.h"
+
+#include <QList>
+#include <QObject>
+#include <QPointer>
+#include <QTimer>
+
+// Topmost windows on X11: a window the window manager does not manage (so it cannot push it
+// under a focused full-screen window), shown without activation, and raised again about once
+// a second because some window managers stack windows that open later above it.
+class QtWindowOps final : public QObject, public WindowOps
+{
+    Q_OBJECT
+
+public:
+    explicit QtWindowOps(QObject *parent = nullptr);
+
+    QRect primaryScreenGeometry() const override;
+    void showTopmost(QWidget *window, const QRect &geometry) override;
+    void keepOnTop(QWidget *window) override;
+
+    static Qt::WindowFlags topmostFlags();
+
+private:
+    void raiseAll();
+
+    QList<QPointer<QWidget>> m_kept;
+    QTimer m_raiseTimer;
+};

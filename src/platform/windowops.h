@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QRect>
+#include <QSize>
+
+class QWidget;
+
+// What the windows need from the desktop: the primary screen, and staying above everything
+// (a full-screen slide show included) without ever taking the keyboard focus from it.
+class WindowOps
+{
+public:
+    virtual ~WindowOps() = default;
+
+    // In pixels, on the virtual desktop (a primary screen need not start at 0,0).
+    virtual QRect primaryScreenGeometry() const = 0;
+
+    // Make the window a topmost one that the window manager leaves alone, place it at
+    // `geometry` (pixels, frame included) and show it without activating it.
+    virtual void showTopmost(QWidget *window, const QRect &geometry) = 0;
+
+    // Keep a shown topmost window above windows that appear later.
+    virtual void keepOnTop(QWidget *window) = 0;
+};

@@ -1,0 +1,27 @@
+#pragma once
+
+#include <QString>
+
+class CommonDialog;
+class MessageBox;
+class QLineEdit;
+class QWidget;
+
+// The "..." button beside the sound path: pick a WAV file, or fall back to the default.
+class SoundChooser
+{
+public:
+    static const QString DialogTitle;
+    static const QString Filter;
+
+    SoundChooser(CommonDialog &dialog, MessageBox &messages, QLineEdit *path,
+                 QString defaultPath);
+
+    void choose(QWidget *parent);
+
+private:
+    CommonDialog &m_dialog;
+    MessageBox &m_messages;
+    QLineEdit *m_path;
+    QString m_defaultPath;
+};

@@ -1,0 +1,38 @@
+#include "fakes.h"
+
+#include <QWidget>
+
+void FakeWindowOps::showTopmost(QWidget *window, const QRect &geometry)
+{
+    shown.append(geometry);
+    window->setGeometry(geometry);
+    window->show();
+}
+
+void FakeCommonDialog::ShowOpen(QWidget *)
+{
+    ++shownCount;
+    lastTitle = DialogTitle();
+    lastFilter = Filter();
+    const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
+    if (!answer.isNull())
+        setFileName(answer);
+}
+
+void FakeNotice::open()
+{
+    calls.append(QStringLiteral("open"));
+    loaded = true;
+}
+
+void FakeNotice::openClosingMessage()
+{
+    calls.append(QStringLiteral("closing"));
+    loaded = true;
+}
+
+void FakeNotice::unload()
+{
+    calls.append(QStringLiteral("unload"));
+    loaded = false;
+}

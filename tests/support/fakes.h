@@ -1,0 +1,75 @@
+#pragma once
+
+#include "commondialog.h"
+#include "messagebox.h"
+#include "noticehandle.h"
+#include "soundplayer.h"
+#include "windowops.h"
+
+#include <QList>
+#include <QRect>
+#include <QStringList>
+
+// Test doubles that record what they were asked and answer what the test told them to.
+
+class FakeWindowOps final : public WindowOps
+{
+public:
+    QRect screen{0, 0, 1920, 1080};
+    QList<QRect> shown; // geometries passed to showTopmost, in order
+    int keepOnTopCalls = 0;
+
+    QRect primaryScreenGeometry() const override { return screen; }
+    void showTopmost(QWidget *window, const QRect &geometry) override;
+    void keepOnTop(QWidget *) override { ++keepOnTopCalls; }
+};
+
+class FakeMessageBox final : public MessageBox
+{
+public:
+    struct Shown
+    {
+        QString title;
+        QString text;
+    };
+    QList<Shown> shown;
+
+    void warning(QWidget *, const QString &title, const QString &text) override
+    {
+        shown.append({title, text});
+    }
+};
+
+// Pre-answered file dialog: each ShowOpen takes the next answer; a null answer cancels.
+class FakeCommonDialog final : public CommonDialog
+{
+public:
+    QList<QString> answers;
+    int shownCount = 0;
+    QString lastTitle;
+    QString lastFilter;
+
+    void ShowOpen(QWidget *) override;
+};
+
+class FakeSoundPlayer final : public SoundPlayer
+{
+public:
+    QStringList played;
+    int stops = 0;
+
+    void play(const QString &path) override { played.append(path); }
+    void stop() override { ++stops; }
+};
+
+class FakeNotice final : public NoticeHandle
+{
+public:
+    QStringList calls; // "open", "closing", "unload"
+    bool loaded = false;
+
+    void open() override;
+    void openClosingMessage() override;
+    void unload() override;
+    bool isLoaded() const override { return loaded; }
+};
