@@ -1,0 +1,412 @@
+#include "barfixture.h"
+#include "barmenu.h"
+#include "metronometimer.h"
+#include "picturebox.h"
+#include "settingspanel.h"
+#include "shapeframe.h"
+
+#include <QAction>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+// The control bar: start-up, its menu's state machine, the tick on the display, and which
+// clicks open the menu.
+class TestForm2 : public QObject
+{
+    Q_OBJECT
+
+private:
+    static void command(BarFixture &f, const QString &name)
+    {
+        if (name == QLatin1String("start"))
+            f.bar->start();
+        else if (name == QLatin1String("resum"))
+            f.bar->pauseOrContinue();
+        else if (name == QLatin1String("apply"))
+            f.bar->applySettings();
+        else if (name == QLatin1String("tick"))
+            f.clock.advance(1000);
+        else
+            QFAIL(qPrintable(QStringLiteral("unknown command ") + name));
+    }
+
+private slots:
+    void placedInTheTopRightCorner_data()
+    {
+        QTest::addColumn<QRect>("screen");
+        QTest::addColumn<QRect>("expected");
+        QTest::addRow("1920x1080") << QRect(0, 0, 1920, 1080) << QRect(1627, 0, 293, 133);
+        QTest::addRow("1280x800") << QRect(0, 0, 1280, 800) << QRect(987, 0, 293, 133);
+        QTest::addRow("800x600") << QRect(0, 0, 800, 600) << QRect(507, 0, 293, 133);
+        QTest::addRow("primary right of another") << QRect(1920, 0, 1280, 1024)
+                                                  << QRect(2907, 0, 293, 133);
+    }
+
+    void placedInTheTopRightCorner()
+    {
+        QFETCH(QRect, screen);
+        QFETCH(QRect, expected);
+        BarFixture f(BarFixture::Notice::Fake, screen);
+        QCOMPARE(f.windows.shown, QList<QRect>{expected});
+        QCOMPARE(f.bar->geometry(), expected);
+        QVERIFY(f.windows.keepOnTopCalls > 0);
+        QCOMPARE(f.bar->heightTwips(), 2000);
+    }
+
+    void controlsAtTheirPlaces_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QRect>("pixels");
+        QTest::addColumn<QString>("caption");
+        // Twips of the design sheet divided by 15 and rounded, worked out by hand.
+        QTest::addRow("Shape1") << "Shape1" << QRect(24, 8, 249, 89) << "";
+        QTest::addRow("Label1") << "Label1" << QRect(8, 184, 65, 17) << "计时时间：";
+        QTest::addRow("Combo1") << "Combo1" << QRect(72, 181, 57, 20) << "";
+        QTest::addRow("Label2") << "Label2" << QRect(136, 184, 25, 17) << "分";
+        QTest::addRow("Combo2") << "Combo2" << QRect(160, 181, 57, 20) << "";
+        QTest::addRow("Label3") << "Label3" << QRect(224, 184, 25, 17) << "秒";
+        QTest::addRow("Label4") << "Label4" << QRect(8, 216, 65, 17) << "提醒时刻：";
+        QTest::addRow("Combo3") << "Combo3" << QRect(72, 213, 57, 20) << "";
+        QTest::addRow("Label5") << "Label5" << QRect(136, 216, 25, 17) << "秒";
+        QTest::addRow("Check1") << "Check1" << QRect(168, 208, 57, 25) << "不提醒";
+        QTest::addRow("Label6") << "Label6" << QRect(8, 248, 65, 17) << "提醒声音：";
+        QTest::addRow("Text1") << "Text1" << QRect(72, 248, 145, 18) << "";
+        QTest::addRow("Command1") << "Command1" << QRect(216, 248, 33, 17) << "...";
+        QTest::addRow("Command2") << "Command2" << QRect(136, 280, 57, 25) << "确定";
+        QTest::addRow("Command3") << "Command3" << QRect(224, 280, 57, 25) << "取消";
+        QTest::addRow("Check2") << "Check2" << QRect(8, 280, 65, 17) << "无边框";
+        // Digit pictures take the 41 x 69 size of the cell they show.
+        QTest::addRow("Image1") << "Image1" << QRect(32, 16, 41, 69) << "";
+        QTest::addRow("Image2") << "Image2" << QRect(80, 16, 41, 69) << "";
+        QTest::addRow("Image3") << "Image3" << QRect(128, 16, 41, 69) << "";
+        QTest::addRow("Image4") << "Image4" << QRect(176, 16, 41, 69) << "";
+        QTest::addRow("Image5") << "Image5" << QRect(224, 16, 41, 69) << "";
+    }
+
+    void controlsAtTheirPlaces()
+    {
+        QFETCH(QString, name);
+        QFETCH(QRect, pixels);
+        QFETCH(QString, caption);
+        BarFixture f;
+        auto *w = f.bar->findChild<QWidget *>(name);
+        QVERIFY2(w, qPrintable(name));
+        QCOMPARE(w->geometry(), pixels);
+        QString text;
+        if (auto *label = qobject_cast<QLabel *>(w); label && !qobject_cast<PictureBox *>(w))
+            text = label->text();
+        else if (auto *button = qobject_cast<QAbstractButton *>(w))
+            text = button->text();
+        QCOMPARE(text, caption);
+    }
+
+    void tabOrderFollowsTheRows()
+    {
+        BarFixture f;
+        const QStringList expected{"Combo1", "Combo2", "Combo3",   "Check1",   "Text1",
+                                   "Command1", "Command2", "Command3", "Check2"};
+        QWidget *w = f.bar->findChild<QWidget *>(expected.first());
+        for (const QString &name : expected) {
+            QCOMPARE(w->objectName(), name);
+            w = w->nextInFocusChain();
+            while (w->focusPolicy() == Qt::NoFocus || !w->isEnabled()
+                   || !expected.contains(w->objectName())) {
+                if (w->objectName() == expected.first())
+                    break;
+                w = w->nextInFocusChain();
+            }
+        }
+    }
+
+    void startUpState()
+    {
+        BarFixture f;
+        Countdown &c = f.bar->countdown();
+        QCOMPARE(c.presetMinutes, qint16(0));
+        QCOMPARE(c.presetSeconds, qint16(0));
+        QCOMPARE(c.reminderSeconds, qint16(0));
+        QCOMPARE(c.minutesLeft, qint16(0));
+        QCOMPARE(c.secondsLeft, qint16(0));
+        QVERIFY(!f.bar->Timer1->isEnabled());
+        QCOMPARE(f.bar->Timer1->objectName(), QStringLiteral("Timer1"));
+        QCOMPARE(f.bar->Timer1->interval(), 1000);
+        QCOMPARE(f.bar->popmenu->resum->text(), QStringLiteral("暂停"));
+        QVERIFY(!f.bar->popmenu->isVisible());
+        SettingsPanel *p = f.bar->panel();
+        QCOMPARE(p->Check1->checkState(), Qt::Unchecked);
+        QCOMPARE(p->Check2->checkState(), Qt::Unchecked);
+        QVERIFY(p->Check2->isEnabled());
+        QCOMPARE(p->Text1->text(), QCoreApplication::applicationDirPath() + QDir::separator()
+                                       + QStringLiteral("blip.wav"));
+        QCOMPARE(f.shown(), QStringLiteral("00:00"));
+        QCOMPARE(f.bar->windowTitle(), QStringLiteral("演讲倒计时"));
+        QVERIFY(!f.bar->hasBorder());
+        QVERIFY(f.fakeNotice.calls.isEmpty()); // start-up leaves the notice alone
+        QVERIFY(!p->Combo1->isVisibleTo(f.bar.get()) || p->Combo1->mapTo(f.bar.get(), QPoint())
+                                                                 .y() >= f.bar->height());
+    }
+
+    void listsHoldZeroToFiftyNine()
+    {
+        BarFixture f;
+        QStringList expected;
+        for (int i = 0; i <= 59; ++i)
+            expected << QString::number(i);
+        SettingsPanel *p = f.bar->panel();
+        const QList<QPair<QComboBox *, QString>> lists{
+            {p->Combo1, "6"}, {p->Combo2, "0"}, {p->Combo3, "30"}};
+        for (const auto &[combo, current] : lists) {
+            QStringList items;
+            for (int i = 0; i < combo->count(); ++i)
+                items << combo->itemText(i);
+            QCOMPARE(items, expected);
+            QCOMPARE(combo->currentText(), current);
+            QVERIFY(!combo->isEditable());
+        }
+    }
+
+    void menuItemsInOrder()
+    {
+        BarFixture f;
+        QStringList names, captions;
+        for (QAction *a : f.bar->popmenu->actions()) {
+            names << a->objectName();
+            captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        }
+        QCOMPARE(names, (QStringList{"qidong", "resum", "sp", "sz", "exit"}));
+        QCOMPARE(captions, (QStringList{"启动", "暂停", "-", "设置", "退出"}));
+        QCOMPARE(f.bar->popmenu->objectName(), QStringLiteral("popmenu"));
+    }
+
+    void runStateTransitions_data()
+    {
+        QTest::addColumn<QStringList>("commands");
+        QTest::addColumn<bool>("running");
+        QTest::addColumn<QString>("caption");
+        QTest::addRow("start") << QStringList{"start"} << true << "暂停";
+        QTest::addRow("pause while stopped") << QStringList{"resum"} << false << "继续";
+        QTest::addRow("pause") << QStringList{"start", "resum"} << false << "继续";
+        QTest::addRow("continue") << QStringList{"start", "resum", "resum"} << true << "暂停";
+        QTest::addRow("start while paused: stale caption")
+            << QStringList{"resum", "start"} << true << "继续";
+        QTest::addRow("stale caption, item once") << QStringList{"resum", "start", "resum"}
+                                                  << true << "暂停";
+        QTest::addRow("stale caption, item twice")
+            << QStringList{"resum", "start", "resum", "resum"} << false << "继续";
+        QTest::addRow("apply while running") << QStringList{"start", "apply"} << false << "暂停";
+        QTest::addRow("apply while paused") << QStringList{"start", "resum", "apply"} << false
+                                            << "继续";
+        QTest::addRow("time-up") << QStringList{"start", "tick"} << false << "暂停";
+        QTest::addRow("time-up with stale caption is a pause")
+            << QStringList{"resum", "start", "tick"} << false << "继续";
+        QTest::addRow("continue before any start: first tick is time-up")
+            << QStringList{"resum", "resum", "tick"} << false << "暂停";
+    }
+
+    void runStateTransitions()
+    {
+        QFETCH(QStringList, commands);
+        QFETCH(bool, running);
+        QFETCH(QString, caption);
+        BarFixture f; // preset 0:00: the first tick of any run is a time-up
+        for (const QString &c : commands)
+            command(f, c);
+        QCOMPARE(f.bar->Timer1->isEnabled(), running);
+        QCOMPARE(f.bar->popmenu->resum->text(), caption);
+    }
+
+    void startLoadsThePresetWithoutRedrawing()
+    {
+        BarFixture f;
+        f.apply(5, 7, "30");
+        QCOMPARE(f.shown(), QStringLiteral("05:07"));
+        f.bar->countdown().minutesLeft = 2; // left over from an earlier run
+        f.fakeNotice.calls.clear();
+        f.bar->start();
+        QCOMPARE(f.bar->countdown().minutesLeft, qint16(5));
+        QCOMPARE(f.bar->countdown().secondsLeft, qint16(7));
+        QCOMPARE(f.fakeNotice.calls, QStringList{"unload"});
+        QCOMPARE(f.shown(), QStringLiteral("05:07"));
+        f.clock.advance(999);
+        QCOMPARE(f.shown(), QStringLiteral("05:07"));
+        f.clock.advance(1);
+        QCOMPARE(f.shown(), QStringLiteral("05:06"));
+    }
+
+    void pauseFreezesAndContinueGoesOn()
+    {
+        BarFixture f;
+        f.apply(1, 0, "30");
+        f.bar->start();
+        f.clock.advance(3000);
+        f.bar->pauseOrContinue();
+        f.clock.advance(60'000);
+        QCOMPARE(f.shown(), QStringLiteral("00:57"));
+        f.bar->pauseOrContinue();
+        f.clock.advance(1000);
+        QCOMPARE(f.shown(), QStringLiteral("00:56"));
+    }
+
+    void wholeMinuteOnTheBar()
+    {
+        BarFixture f;
+        f.apply(1, 0, "30");
+        f.bar->start();
+        f.clock.advance(1000);
+        QCOMPARE(f.shown(), QStringLiteral("00:59"));
+        f.clock.advance(59'000);
+        QCOMPARE(f.shown(), QStringLiteral("00:00"));
+        QVERIFY(f.bar->Timer1->isEnabled());
+        f.clock.advance(1000);
+        QCOMPARE(f.shown(), QStringLiteral("01:00"));
+        QVERIFY(!f.bar->Timer1->isEnabled());
+        f.clock.advance(5000);
+        QCOMPARE(f.shown(), QStringLiteral("01:00"));
+    }
+
+    void noticeHandOvers_data()
+    {
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("reminder");
+        QTest::addColumn<bool>("noReminder");
+        QTest::addColumn<QStringList>("calls"); // "tick:call" after Start
+        QTest::addRow("reminder at 30") << 40 << "30" << false << QStringList{"10:open"};
+        QTest::addRow("reminder off: closing at time-up")
+            << 40 << "30" << true << QStringList{"41:closing"};
+        QTest::addRow("reminder 0 ticks the box") << 5 << "0" << false
+                                                  << QStringList{"6:closing"};
+        QTest::addRow("reminder equal to the talk never fires") << 30 << "30" << false
+                                                                << QStringList{};
+    }
+
+    void noticeHandOvers()
+    {
+        QFETCH(int, seconds);
+        QFETCH(QString, reminder);
+        QFETCH(bool, noReminder);
+        QFETCH(QStringList, calls);
+        BarFixture f;
+        f.apply(0, seconds, reminder);
+        if (noReminder)
+            f.bar->panel()->Check1->setChecked(true);
+        f.bar->start();
+        f.fakeNotice.calls.clear();
+        QStringList seen;
+        for (int tick = 1; tick <= seconds + 3; ++tick) {
+            const qsizetype before = f.fakeNotice.calls.size();
+            f.clock.advance(1000);
+            for (qsizetype i = before; i < f.fakeNotice.calls.size(); ++i)
+                seen << QStringLiteral("%1:%2").arg(tick).arg(f.fakeNotice.calls.at(i));
+        }
+        QCOMPARE(seen, calls);
+    }
+
+    void reminderAtZeroWithTheBoxUntickedByHand()
+    {
+        BarFixture f;
+        f.apply(0, 5, "0"); // keeps reminderSeconds at 0 and ticks the box
+        f.bar->panel()->Check1->setChecked(false);
+        f.bar->start();
+        f.fakeNotice.calls.clear();
+        f.clock.advance(5000);
+        QCOMPARE(f.fakeNotice.calls, QStringList{"open"}); // with 00:00 on the bar
+        f.clock.advance(1000);
+        QCOMPARE(f.fakeNotice.calls, QStringList{"open"}); // time-up opens nothing more
+    }
+
+    void stalledLoopCatchesUp()
+    {
+        BarFixture f;
+        f.apply(1, 0, "30");
+        f.bar->start();
+        f.clock.advance(2000);
+        f.clock.jump(5000);
+        f.bar->Timer1->processDue();
+        QCOMPARE(f.shown(), QStringLiteral("00:53"));
+    }
+
+    void settingsGrowAndCancelShrinks()
+    {
+        BarFixture f;
+        const QPoint topLeft = f.bar->pos();
+        f.bar->openSettings();
+        QCOMPARE(f.bar->height(), 347);
+        QCOMPARE(f.bar->pos(), topLeft);
+        QVERIFY(f.bar->Timer1->isEnabled() == false);
+        f.bar->openSettings();
+        QCOMPARE(f.bar->height(), 347);
+        f.bar->cancelSettings();
+        QCOMPARE(f.bar->height(), 133);
+        QCOMPARE(f.bar->pos(), topLeft);
+    }
+
+    void settingsKeepTheCountdownRunning()
+    {
+        BarFixture f;
+        f.apply(1, 0, "30");
+        f.bar->start();
+        f.bar->openSettings();
+        f.clock.advance(2000);
+        QCOMPARE(f.shown(), QStringLiteral("00:58"));
+        f.bar->cancelSettings();
+        QVERIFY(f.bar->Timer1->isEnabled());
+    }
+
+    void rightClickOpensTheMenuOnlyOnTheSurface_data()
+    {
+        QTest::addColumn<QString>("target"); // "" for the bare surface
+        QTest::addColumn<QPoint>("offset");  // from the target's top-left
+        QTest::addColumn<int>("button");
+        QTest::addColumn<bool>("opens");
+        QTest::addRow("background") << "" << QPoint(5, 5) << int(Qt::RightButton) << true;
+        QTest::addRow("frame") << "Shape1" << QPoint(1, 40) << int(Qt::RightButton) << true;
+        QTest::addRow("inside the frame, between digits") << "Shape1" << QPoint(50, 80)
+                                                          << int(Qt::RightButton) << true;
+        QTest::addRow("digit") << "Image1" << QPoint(20, 30) << int(Qt::RightButton) << false;
+        QTest::addRow("colon") << "Image3" << QPoint(20, 30) << int(Qt::RightButton) << false;
+        QTest::addRow("panel label") << "Label1" << QPoint(5, 5) << int(Qt::RightButton) << false;
+        QTest::addRow("left button") << "" << QPoint(5, 5) << int(Qt::LeftButton) << false;
+        QTest::addRow("middle button") << "" << QPoint(5, 5) << int(Qt::MiddleButton) << false;
+    }
+
+    void rightClickOpensTheMenuOnlyOnTheSurface()
+    {
+        QFETCH(QString, target);
+        QFETCH(QPoint, offset);
+        QFETCH(int, button);
+        QFETCH(bool, opens);
+        BarFixture f;
+        f.bar->openSettings(); // so the panel's controls can be clicked too
+        QVERIFY(QTest::qWaitForWindowExposed(f.bar.get()));
+        QWidget *w = target.isEmpty() ? f.bar->surface() : f.bar->findChild<QWidget *>(target);
+        QVERIFY(w);
+        // Through the window, so the click finds its widget as a real one would.
+        const QPoint at = w->mapTo(f.bar.get(), offset);
+        QTest::mouseClick(f.bar->windowHandle(), Qt::MouseButton(button), {}, at);
+        QCOMPARE(f.bar->popmenu->isVisible(), opens);
+        f.bar->popmenu->hide();
+    }
+
+    void exitEndsEverything()
+    {
+        BarFixture f;
+        f.bar->start();
+        QSignalSpy exited(f.bar.get(), &Form2::exited);
+        f.fakeNotice.calls.clear();
+        f.bar->exitBar();
+        QCOMPARE(exited.count(), 1);
+        QCOMPARE(f.fakeNotice.calls, QStringList{"unload"});
+        QVERIFY(!f.bar->Timer1->isEnabled());
+        QVERIFY(!f.bar->isVisible());
+    }
+};
+
+QTEST_MAIN(TestForm2)
+#include "tst_form2.moc"

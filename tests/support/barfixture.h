@@ -1,0 +1,45 @@
+#pragma once
+
+#include "fakeclock.h"
+#include "fakes.h"
+#include "form2.h"
+#include "form3.h"
+#include "pictureclip.h"
+
+#include <memory>
+
+class PictureBox;
+
+// A started bar with every collaborator faked. With a real notice window, the bar and the
+// notice share the fake clock, so a whole talk runs in order without waiting.
+struct BarFixture
+{
+    enum class Notice { Fake, Real };
+
+    explicit BarFixture(Notice notice = Notice::Fake, QRect screen = QRect(0, 0, 1920, 1080));
+    ~BarFixture();
+
+    // Pick list entries as a user would (the pick handlers run) and click OK.
+    void pick(const char *combo, const QString &text);
+    void apply(int minutes, int seconds, const QString &reminder);
+
+    // "mm:ss" as drawn on the bar; '?' for a picture that is no digit cell.
+    QString shown() const;
+    // The two digits of the notice window, or "" when it is not loaded.
+    QString noticeShown() const;
+
+    NoticeHandle &notice();
+
+    FakeClock clock;
+    FakeWindowOps windows;
+    FakeMessageBox messages;
+    FakeCommonDialog dialog;
+    FakeSoundPlayer sound;
+    PictureClip strip;
+    FakeNotice fakeNotice;
+    std::unique_ptr<Form3> form3;
+    std::unique_ptr<Form2> bar;
+};
+
+// Which strip cell a picture box shows: 0-10, or -1.
+int cellShown(const PictureClip &strip, const PictureBox *box);
