@@ -36,9 +36,8 @@ void report(const Series &s)
     QList<double> sorted = s.lateMs;
     std::sort(sorted.begin(), sorted.end());
     const double median = sorted.at(sorted.size() / 2);
-    std::printf("%-22s ticks %4lld  median %8.2f ms  max %8.2f ms  final drift %8.2f ms\n",
-                s.name, static_cast<long long>(s.lateMs.size()), median, sorted.last(),
-                s.lateMs.last());
+    std::printf("%-22s ticks %4lld  median %8.2f ms  max %8.2f ms  final drift %8.2f ms\n", s.name,
+                static_cast<long long>(s.lateMs.size()), median, sorted.last(), s.lateMs.last());
 }
 
 } // namespace

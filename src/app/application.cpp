@@ -25,9 +25,9 @@ struct Application::Parts
     Form2 *bar = nullptr;
     Form3 notice{{clock, windows, sound, strip},
                  {[this] { return bar->reminderText(); }, [this] { return bar->soundPath(); }}};
-    Form2 barWindow{{clock, windows, messages, fileDialog, strip,
-                     BarPicture::render(qApp->devicePixelRatio())},
-                    notice};
+    Form2 barWindow{
+        {clock, windows, messages, fileDialog, strip, BarPicture::render(qApp->devicePixelRatio())},
+        notice};
 };
 
 Application::Application()

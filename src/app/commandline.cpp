@@ -47,11 +47,11 @@ Outcome check(const QStringList &arguments,
     const bool wayland = !environment("WAYLAND_DISPLAY").isEmpty();
     if (platform.isEmpty() && !x11) {
         outcome.exitCode = 1;
-        outcome.error = wayland
-            ? QStringLiteral("talk-countdown: this Wayland session has no XWayland display "
-                             "(DISPLAY is not set); the bar needs one to stay on top.")
-            : QStringLiteral("talk-countdown: no display found (DISPLAY is not set); "
-                             "start it from a desktop session.");
+        outcome.error =
+            wayland ? QStringLiteral("talk-countdown: this Wayland session has no XWayland display "
+                                     "(DISPLAY is not set); the bar needs one to stay on top.")
+                    : QStringLiteral("talk-countdown: no display found (DISPLAY is not set); "
+                                     "start it from a desktop session.");
         return outcome;
     }
     outcome.proceed = true;

@@ -18,7 +18,8 @@ struct Outcome
 };
 
 // `environment` reads a variable; passed in so tests need not touch the process environment.
-Outcome check(const QStringList &arguments, const std::function<QByteArray(const char *)> &environment);
+Outcome check(const QStringList &arguments,
+              const std::function<QByteArray(const char *)> &environment);
 
 QString helpText();
 QString versionText();

@@ -83,8 +83,7 @@ Form2::~Form2() = default;
 QString Form2::defaultSoundPath()
 {
     // Joined as plain text: a program in the root folder gives two separators in a row.
-    return QCoreApplication::applicationDirPath() + QDir::separator()
-        + QStringLiteral("blip.wav");
+    return QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("blip.wav");
 }
 
 QWidget *Form2::surface() const
@@ -154,9 +153,9 @@ void Form2::cancelSettings()
 
 void Form2::applySettings()
 {
-    const ApplyDecision d = ApplyDecision::decide(
-        m_panel->Combo1->currentText(), m_panel->Combo2->currentText(),
-        m_panel->Combo3->currentText());
+    const ApplyDecision d =
+        ApplyDecision::decide(m_panel->Combo1->currentText(), m_panel->Combo2->currentText(),
+                              m_panel->Combo3->currentText());
     if (!d.accepted) {
         m_services.messages.warning(this, QStringLiteral("计时"), d.message);
         return;
@@ -237,8 +236,7 @@ QSize Form2::outerSize() const
 {
     const int frame = m_bordered ? 2 : 0;
     const int title = m_bordered ? TitleBar::preferredHeight() : 0;
-    return QSize(Layout::px(Layout::BarWidth) + frame,
-                 Layout::px(m_heightTwips) + title + frame);
+    return QSize(Layout::px(Layout::BarWidth) + frame, Layout::px(m_heightTwips) + title + frame);
 }
 
 // Lays out the frame, title bar and surface, keeping the given top-right corner and the

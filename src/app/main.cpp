@@ -10,8 +10,8 @@ int main(int argc, char *argv[])
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine::Outcome outcome
-        = CommandLine::check(arguments, [](const char *name) { return qgetenv(name); });
+    const CommandLine::Outcome outcome =
+        CommandLine::check(arguments, [](const char *name) { return qgetenv(name); });
     if (!outcome.proceed) {
         std::fputs(outcome.output.toLocal8Bit().constData(), stdout);
         if (!outcome.error.isEmpty())

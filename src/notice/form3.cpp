@@ -28,8 +28,7 @@ Form3::Form3(const Services &services, BarReadout bar, QObject *parent)
     : QObject(parent)
     , m_services(services)
     , m_bar(std::move(bar))
-{
-}
+{}
 
 Form3::~Form3()
 {
@@ -44,10 +43,9 @@ void Form3::load()
     connect(window->Timer2, &MetronomeTimer::timeout, this, &Form3::onTimer2);
 
     const QRect screen = m_services.windows.primaryScreenGeometry();
-    const QRect geometry(
-        screen.x() + halfToEven(screen.width() - Layout::NoticeWidthPx),
-        screen.y() + halfToEven(screen.height() - Layout::NoticeHeightPx), Layout::NoticeWidthPx,
-        Layout::NoticeHeightPx);
+    const QRect geometry(screen.x() + halfToEven(screen.width() - Layout::NoticeWidthPx),
+                         screen.y() + halfToEven(screen.height() - Layout::NoticeHeightPx),
+                         Layout::NoticeWidthPx, Layout::NoticeHeightPx);
     m_services.windows.showTopmost(window, geometry);
     m_services.windows.keepOnTop(window);
 

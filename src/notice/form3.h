@@ -1,8 +1,8 @@
 #pragma once
 
 #include "noticecounter.h"
-#include "noticehandle.h"
 #include "noticeform.h"
+#include "noticehandle.h"
 
 #include <QObject>
 #include <QPointer>

@@ -19,6 +19,6 @@ public:
 
     // Every showing starts a full closing delay anew.
     void load(int seconds);
-    Step tick();          // the countdown timer
-    bool closingTick();   // the closing timer; true when the window is to close
+    Step tick();        // the countdown timer
+    bool closingTick(); // the closing timer; true when the window is to close
 };

@@ -22,7 +22,7 @@ QRect QtWindowOps::primaryScreenGeometry() const
 Qt::WindowFlags QtWindowOps::topmostFlags()
 {
     return Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnTopHint
-        | Qt::X11BypassWindowManagerHint;
+           | Qt::X11BypassWindowManagerHint;
 }
 
 void QtWindowOps::showTopmost(QWidget *window, const QRect &geometry)

@@ -78,7 +78,7 @@ Verdict probe(const QString &path)
                 return Verdict::BadFormat;
         } else if (id == "data") {
             return formatOk && size > 0 && file.pos() < file.size() ? Verdict::Playable
-                                                                     : Verdict::BadFormat;
+                                                                    : Verdict::BadFormat;
         } else if (!file.seek(file.pos() + size + (size & 1))) {
             break;
         }

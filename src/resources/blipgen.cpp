@@ -44,7 +44,7 @@ std::vector<std::int16_t> samples()
             envelope = std::sin(0.5 * std::numbers::pi * (tone - i) / release);
         envelope *= std::exp(-2.5 * t); // a bell-like decay
         const double wave = 0.8 * std::sin(2 * std::numbers::pi * 880.0 * t)
-            + 0.2 * std::sin(2 * std::numbers::pi * 1760.0 * t);
+                            + 0.2 * std::sin(2 * std::numbers::pi * 1760.0 * t);
         out[std::size_t(i)] = std::int16_t(std::lround(32767.0 * Peak * envelope * wave));
     }
     return out;

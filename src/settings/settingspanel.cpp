@@ -73,7 +73,8 @@ SettingsPanel::SettingsPanel(QWidget *surface, CommonDialog &dialog, MessageBox 
     Command3 = button("Command3", surface);
     Check2 = checkBox("Check2", surface);
 
-    QWidget *chain[] = {Combo1, Combo2, Combo3, Check1, Text1, Command1, Command2, Command3, Check2};
+    QWidget *chain[] = {Combo1,   Combo2,   Combo3,   Check1, Text1,
+                        Command1, Command2, Command3, Check2};
     for (size_t i = 1; i < std::size(chain); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
 

@@ -14,8 +14,7 @@ SoundChooser::SoundChooser(CommonDialog &dialog, MessageBox &messages, QLineEdit
     , m_messages(messages)
     , m_path(path)
     , m_defaultPath(std::move(defaultPath))
-{
-}
+{}
 
 void SoundChooser::choose(QWidget *parent)
 {

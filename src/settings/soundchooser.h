@@ -14,8 +14,7 @@ public:
     static const QString DialogTitle;
     static const QString Filter;
 
-    SoundChooser(CommonDialog &dialog, MessageBox &messages, QLineEdit *path,
-                 QString defaultPath);
+    SoundChooser(CommonDialog &dialog, MessageBox &messages, QLineEdit *path, QString defaultPath);
 
     void choose(QWidget *parent);
 

@@ -15,25 +15,34 @@ private slots:
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("stdoutStart");
         QTest::addColumn<QString>("stderrPart");
-        QTest::addRow("x11 desktop") << QStringList{} << "DISPLAY=:0" << true << 0 << "" << "";
-        QTest::addRow("wayland with xwayland") << QStringList{} << "DISPLAY=:1;WAYLAND_DISPLAY=w"
-                                               << true << 0 << "" << "";
-        QTest::addRow("forced platform") << QStringList{} << "QT_QPA_PLATFORM=offscreen" << true
-                                         << 0 << "" << "";
+        QTest::addRow("x11 desktop") << QStringList{} << "DISPLAY=:0" << true << 0 << ""
+                                     << "";
+        QTest::addRow("wayland with xwayland")
+            << QStringList{} << "DISPLAY=:1;WAYLAND_DISPLAY=w" << true << 0 << ""
+            << "";
+        QTest::addRow("forced platform")
+            << QStringList{} << "QT_QPA_PLATFORM=offscreen" << true << 0 << ""
+            << "";
         QTest::addRow("no display") << QStringList{} << "" << false << 1 << ""
                                     << "DISPLAY is not set";
         QTest::addRow("wayland without xwayland")
-            << QStringList{} << "WAYLAND_DISPLAY=w" << false << 1 << "" << "XWayland";
-        QTest::addRow("help") << QStringList{"--help"} << "" << false << 0 << "Usage: talk-countdown"
+            << QStringList{} << "WAYLAND_DISPLAY=w" << false << 1 << ""
+            << "XWayland";
+        QTest::addRow("help") << QStringList{"--help"} << "" << false << 0
+                              << "Usage: talk-countdown"
                               << "";
         QTest::addRow("-h") << QStringList{"-h"} << "DISPLAY=:0" << false << 0
-                            << "Usage: talk-countdown" << "";
+                            << "Usage: talk-countdown"
+                            << "";
         QTest::addRow("version") << QStringList{"--version"} << "" << false << 0
-                                 << "talk-countdown " << "";
-        QTest::addRow("unknown option") << QStringList{"--fullscreen"} << "DISPLAY=:0" << false
-                                        << 2 << "" << "unknown option '--fullscreen'";
-        QTest::addRow("a stray file name") << QStringList{"talk.odp"} << "DISPLAY=:0" << false << 2
-                                           << "" << "'talk.odp'";
+                                 << "talk-countdown "
+                                 << "";
+        QTest::addRow("unknown option")
+            << QStringList{"--fullscreen"} << "DISPLAY=:0" << false << 2 << ""
+            << "unknown option '--fullscreen'";
+        QTest::addRow("a stray file name")
+            << QStringList{"talk.odp"} << "DISPLAY=:0" << false << 2 << ""
+            << "'talk.odp'";
     }
 
     void outcomes()
@@ -48,9 +57,9 @@ private slots:
         for (const QString &pair : env.split(QLatin1Char(';'), Qt::SkipEmptyParts))
             vars.insert(pair.section(QLatin1Char('='), 0, 0).toUtf8(),
                         pair.section(QLatin1Char('='), 1).toUtf8());
-        const CommandLine::Outcome o = CommandLine::check(
-            QStringList{"talk-countdown"} + arguments,
-            [&](const char *name) { return vars.value(QByteArray(name)); });
+        const CommandLine::Outcome o =
+            CommandLine::check(QStringList{"talk-countdown"} + arguments,
+                               [&](const char *name) { return vars.value(QByteArray(name)); });
         QCOMPARE(o.proceed, proceed);
         QCOMPARE(o.exitCode, exitCode);
         if (stdoutStart.isEmpty())

@@ -109,8 +109,8 @@ private slots:
         QTest::addColumn<QList<int>>("reminderTicks");
         QTest::addRow("10:00 at 30") << 10 << 0 << 30 << 0 << QList<int>{570};
         QTest::addRow("1:00 at 0 shows with 00:00") << 1 << 0 << 0 << 0 << QList<int>{60};
-        QTest::addRow("1:00 at 59 fires on entering the last minute") << 1 << 0 << 59 << 0
-                                                                      << QList<int>{1};
+        QTest::addRow("1:00 at 59 fires on entering the last minute")
+            << 1 << 0 << 59 << 0 << QList<int>{1};
         QTest::addRow("3:00 at 59") << 3 << 0 << 59 << 0 << QList<int>{121};
         QTest::addRow("0:59 at 59 equals the talk, never") << 0 << 59 << 59 << 0 << QList<int>{};
         QTest::addRow("0:30 at 30 equals the talk, never") << 0 << 30 << 30 << 0 << QList<int>{};

@@ -32,8 +32,8 @@ private:
                 missing += run.rawFont().familyName() + QLatin1Char(' ');
         }
         if (covered < text.size())
-            missing += QStringLiteral("(only %1 of %2 characters shaped)").arg(covered).arg(
-                text.size());
+            missing +=
+                QStringLiteral("(only %1 of %2 characters shaped)").arg(covered).arg(text.size());
         return missing;
     }
 
@@ -48,27 +48,30 @@ private slots:
         }
         for (const Layout::MenuItem &m : Layout::barMenu())
             QTest::addRow("menu %s", m.name) << QString::fromUtf8(m.caption) << "bar";
-        QTest::addRow("continue") << "继续" << "bar";
-        QTest::addRow("warnings") << "计时时间为0设置无效，提醒时间大于计时时间文件格式不正确打开文件"
+        QTest::addRow("continue") << "继续"
                                   << "bar";
+        QTest::addRow("warnings")
+            << "计时时间为0设置无效，提醒时间大于计时时间文件格式不正确打开文件"
+            << "bar";
         QTest::addRow("title") << Form2::Title << "title";
         for (const Layout::Control &c : Layout::noticeControls()) {
             if (*c.caption)
                 QTest::addRow("notice %s", c.name) << QString::fromUtf8(c.caption) << "notice";
         }
-        QTest::addRow("closing message") << "时间到，谢谢！" << "notice";
+        QTest::addRow("closing message") << "时间到，谢谢！"
+                                         << "notice";
     }
 
     void captionsHaveGlyphs()
     {
         QFETCH(QString, text);
         QFETCH(QString, which);
-        const QFont font = which == QLatin1String("notice") ? NoticeForm::labelFont()
-            : which == QLatin1String("title")               ? TitleBar::titleFont()
-                                                            : QApplication::font();
+        const QFont font = which == QLatin1String("notice")  ? NoticeForm::labelFont()
+                           : which == QLatin1String("title") ? TitleBar::titleFont()
+                                                             : QApplication::font();
         const QString missing = missingGlyphs(font, text);
-        QVERIFY2(missing.isEmpty(), qPrintable(QStringLiteral("no glyph for \"%1\" in %2")
-                                                   .arg(text, missing)));
+        QVERIFY2(missing.isEmpty(),
+                 qPrintable(QStringLiteral("no glyph for \"%1\" in %2").arg(text, missing)));
     }
 
     void noticeFontIsLargeAndBold()

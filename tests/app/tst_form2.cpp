@@ -45,8 +45,8 @@ private slots:
         QTest::addRow("1920x1080") << QRect(0, 0, 1920, 1080) << QRect(1627, 0, 293, 133);
         QTest::addRow("1280x800") << QRect(0, 0, 1280, 800) << QRect(987, 0, 293, 133);
         QTest::addRow("800x600") << QRect(0, 0, 800, 600) << QRect(507, 0, 293, 133);
-        QTest::addRow("primary right of another") << QRect(1920, 0, 1280, 1024)
-                                                  << QRect(2907, 0, 293, 133);
+        QTest::addRow("primary right of another")
+            << QRect(1920, 0, 1280, 1024) << QRect(2907, 0, 293, 133);
     }
 
     void placedInTheTopRightCorner()
@@ -110,7 +110,7 @@ private slots:
     void tabOrderFollowsTheRows()
     {
         BarFixture f;
-        const QStringList expected{"Combo1", "Combo2", "Combo3",   "Check1",   "Text1",
+        const QStringList expected{"Combo1",   "Combo2",   "Combo3",   "Check1", "Text1",
                                    "Command1", "Command2", "Command3", "Check2"};
         QWidget *w = f.bar->findChild<QWidget *>(expected.first());
         for (const QString &name : expected) {
@@ -149,8 +149,8 @@ private slots:
         QCOMPARE(f.bar->windowTitle(), QStringLiteral("演讲倒计时"));
         QVERIFY(!f.bar->hasBorder());
         QVERIFY(f.fakeNotice.calls.isEmpty()); // start-up leaves the notice alone
-        QVERIFY(!p->Combo1->isVisibleTo(f.bar.get()) || p->Combo1->mapTo(f.bar.get(), QPoint())
-                                                                 .y() >= f.bar->height());
+        QVERIFY(!p->Combo1->isVisibleTo(f.bar.get())
+                || p->Combo1->mapTo(f.bar.get(), QPoint()).y() >= f.bar->height());
     }
 
     void listsHoldZeroToFiftyNine()
@@ -196,13 +196,13 @@ private slots:
         QTest::addRow("continue") << QStringList{"start", "resum", "resum"} << true << "暂停";
         QTest::addRow("start while paused: stale caption")
             << QStringList{"resum", "start"} << true << "继续";
-        QTest::addRow("stale caption, item once") << QStringList{"resum", "start", "resum"}
-                                                  << true << "暂停";
+        QTest::addRow("stale caption, item once")
+            << QStringList{"resum", "start", "resum"} << true << "暂停";
         QTest::addRow("stale caption, item twice")
             << QStringList{"resum", "start", "resum", "resum"} << false << "继续";
         QTest::addRow("apply while running") << QStringList{"start", "apply"} << false << "暂停";
-        QTest::addRow("apply while paused") << QStringList{"start", "resum", "apply"} << false
-                                            << "继续";
+        QTest::addRow("apply while paused")
+            << QStringList{"start", "resum", "apply"} << false << "继续";
         QTest::addRow("time-up") << QStringList{"start", "tick"} << false << "暂停";
         QTest::addRow("time-up with stale caption is a pause")
             << QStringList{"resum", "start", "tick"} << false << "继续";
@@ -280,10 +280,9 @@ private slots:
         QTest::addRow("reminder at 30") << 40 << "30" << false << QStringList{"10:open"};
         QTest::addRow("reminder off: closing at time-up")
             << 40 << "30" << true << QStringList{"41:closing"};
-        QTest::addRow("reminder 0 ticks the box") << 5 << "0" << false
-                                                  << QStringList{"6:closing"};
-        QTest::addRow("reminder equal to the talk never fires") << 30 << "30" << false
-                                                                << QStringList{};
+        QTest::addRow("reminder 0 ticks the box") << 5 << "0" << false << QStringList{"6:closing"};
+        QTest::addRow("reminder equal to the talk never fires")
+            << 30 << "30" << false << QStringList{};
     }
 
     void noticeHandOvers()
@@ -367,8 +366,8 @@ private slots:
         QTest::addColumn<bool>("opens");
         QTest::addRow("background") << "" << QPoint(5, 5) << int(Qt::RightButton) << true;
         QTest::addRow("frame") << "Shape1" << QPoint(1, 40) << int(Qt::RightButton) << true;
-        QTest::addRow("inside the frame, between digits") << "Shape1" << QPoint(50, 80)
-                                                          << int(Qt::RightButton) << true;
+        QTest::addRow("inside the frame, between digits")
+            << "Shape1" << QPoint(50, 80) << int(Qt::RightButton) << true;
         QTest::addRow("digit") << "Image1" << QPoint(20, 30) << int(Qt::RightButton) << false;
         QTest::addRow("colon") << "Image3" << QPoint(20, 30) << int(Qt::RightButton) << false;
         QTest::addRow("panel label") << "Label1" << QPoint(5, 5) << int(Qt::RightButton) << false;

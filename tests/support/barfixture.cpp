@@ -13,10 +13,9 @@ BarFixture::BarFixture(Notice notice, QRect screen)
 {
     windows.screen = screen;
     if (notice == Notice::Real) {
-        form3 = std::make_unique<Form3>(
-            Form3::Services{clock, windows, sound, strip},
-            Form3::BarReadout{[this] { return bar->reminderText(); },
-                              [this] { return bar->soundPath(); }});
+        form3 = std::make_unique<Form3>(Form3::Services{clock, windows, sound, strip},
+                                        Form3::BarReadout{[this] { return bar->reminderText(); },
+                                                          [this] { return bar->soundPath(); }});
     }
     bar = std::make_unique<Form2>(
         Form2::Services{clock, windows, messages, dialog, strip, BarPicture::render(1.0)},

@@ -1,0 +1,106 @@
+// Stands in for a full-screen slide show in desktop tests: a plain magenta full-screen window that
+// takes the focus and reports on stdout, one line each, what happens to it:
+//   ready            shown, exposed and focused (printed once)
+//   key <name>       a key press: its text when printable, else its Qt key name ("Return", "F5")
+//   click <x> <y>    a mouse press, in screen coordinates
+//   focus out|in     the focus left or came back after "ready"
+
+#include <QApplication>
+#include <QKeyEvent>
+#include <QKeySequence>
+#include <QMetaEnum>
+#include <QMouseEvent>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <algorithm>
+#include <cstdio>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+void report(const QString &line)
+{
+    std::fputs(qPrintable(line + u'\n'), stdout);
+    std::fflush(stdout);
+}
+
+QString keyName(const QKeyEvent *event)
+{
+    const QString text = event->text();
+    const bool printable = !text.isEmpty() && std::all_of(text.begin(), text.end(), [](QChar c) {
+        return c.isPrint() && !c.isSpace();
+    });
+    const Qt::KeyboardModifiers chordModifiers =
+        event->modifiers() & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    if (printable && !chordModifiers)
+        return text;
+    if (chordModifiers)
+        return QKeySequence(event->keyCombination()).toString(QKeySequence::PortableText);
+    const char *name = QMetaEnum::fromType<Qt::Key>().valueToKey(event->key());
+    if (!name)
+        return u"0x%1"_s.arg(event->key(), 0, 16);
+    return QString::fromLatin1(name).remove(u"Key_"_s);
+}
+
+class FakeShow : public QWidget
+{
+public:
+    FakeShow()
+    {
+        setWindowTitle(u"tc-fakeshow"_s);
+        setAutoFillBackground(true);
+        QPalette p = palette();
+        p.setColor(QPalette::Window, QColor(255, 0, 255));
+        setPalette(p);
+        setCursor(Qt::BlankCursor);
+
+        // Exposure and activation arrive in either order and through different objects, so
+        // readiness is polled rather than pieced together from events.
+        m_readyPoll.setInterval(20);
+        connect(&m_readyPoll, &QTimer::timeout, this, [this] {
+            if (windowHandle() && windowHandle()->isExposed() && isActiveWindow()) {
+                m_readyPoll.stop();
+                m_ready = true;
+                report(u"ready"_s);
+            }
+        });
+        m_readyPoll.start();
+    }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override { report(u"key "_s + keyName(event)); }
+
+    void mousePressEvent(QMouseEvent *event) override
+    {
+        const QPoint at = event->globalPosition().toPoint();
+        report(u"click %1 %2"_s.arg(at.x()).arg(at.y()));
+    }
+
+    void changeEvent(QEvent *event) override
+    {
+        if (event->type() == QEvent::ActivationChange && m_ready)
+            report(isActiveWindow() ? u"focus in"_s : u"focus out"_s);
+        QWidget::changeEvent(event);
+    }
+
+private:
+    QTimer m_readyPoll;
+    bool m_ready = false;
+};
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(u"tc-fakeshow"_s);
+
+    FakeShow show;
+    show.showFullScreen();
+    show.raise();
+    show.activateWindow();
+    return QApplication::exec();
+}

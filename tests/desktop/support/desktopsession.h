@@ -1,0 +1,87 @@
+#pragma once
+
+#include <QImage>
+#include <QList>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRect>
+#include <QStringList>
+
+// Drives a desktop test: starts the program under test ($TC_PROGRAM) and the stand-in slide show
+// ($TC_FAKESHOW), looks at the X desktop and sends it input through xdotool, xwininfo and xprop.
+// Meant for Qt Test executables run by with-desktop.sh with QT_QPA_PLATFORM=xcb. Every wait polls
+// its condition until a timeout; nothing sleeps blindly. Whatever was started is stopped on
+// destruction.
+class DesktopSession
+{
+public:
+    using WindowId = quint64;
+
+    struct WindowInfo
+    {
+        QRect geometry; // the client area, in root coordinates
+        // With the window manager's decorations; the same as geometry when override-redirect.
+        QRect frameGeometry;
+        bool viewable = false;
+        bool overrideRedirect = false;
+    };
+
+    enum class Match { Class, Name };
+
+    DesktopSession();
+    ~DesktopSession();
+    DesktopSession(const DesktopSession &) = delete;
+    DesktopSession &operator=(const DesktopSession &) = delete;
+
+    // The program under test. Its stdout and stderr are collected, and shown when the current test
+    // has failed by the time the program is stopped.
+    bool startProgram(const QStringList &args = {},
+                      const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
+    QProcess *program() const { return m_program; }
+    bool waitForProgramExit(int timeoutMs = 5000);
+    void stopProgram();
+    QString programOutput();
+
+    // The fake slide show. startFakeShow() returns once it says "ready" (full screen and focused).
+    bool startFakeShow(int timeoutMs = 10000);
+    void stopFakeShow();
+    // Waits for a line the fake show prints. Lines are consumed: a match and every line before
+    // it are not matched again, so waiting twice for "key a" needs two presses of "a".
+    bool waitForLine(const QString &line, int timeoutMs = 5000);
+    QStringList fakeShowLines() const { return m_showLines; }
+    WindowId fakeShowWindow(int timeoutMs = 5000);
+
+    // Visible windows whose WM_CLASS or title matches the regular expression.
+    QList<WindowId> findWindows(const QString &pattern, Match by = Match::Class,
+                                int timeoutMs = 10000);
+    WindowInfo windowInfo(WindowId id);
+    // The value of a window property as xprop prints it after "=", or empty when it is not set.
+    QString property(WindowId id, const QString &atom);
+    WindowId focusedWindow();
+    WindowId activeWindow();
+
+    QSize screenSize() const;
+    QImage grabScreen() const;
+
+    bool click(const QPoint &at, int button = 1);
+    bool mouseMove(const QPoint &to);
+    bool key(const QString &keys); // xdotool key names separated by spaces: "Return", "ctrl+q b"
+    bool type(const QString &text);
+
+    // Runs a helper tool and waits for it; true when it exits with 0.
+    static bool run(const QString &program, const QStringList &args, QString *out = nullptr,
+                    int timeoutMs = 10000);
+
+private:
+    static QProcess *launch(const char *variable, const QStringList &args,
+                            const QProcessEnvironment &env, QProcess::ProcessChannelMode mode);
+    static void stop(QProcess *&process);
+    void readShowLines();
+
+    QProcess *m_program = nullptr;
+    QString m_programOutput;
+    QProcess *m_show = nullptr;
+    QByteArray m_showPartial;
+    QStringList m_showLines;
+    qsizetype m_showConsumed = 0;
+};
