@@ -98,6 +98,8 @@ void Form2::load()
     relayout(QPoint(screen.right(), screen.top()));
     m_services.windows.showTopmost(this, geometry());
     m_services.windows.keepOnTop(this);
+    m_services.windows.watchPrimaryScreen(
+        this, [this](const QRect &before, const QRect &after) { followScreen(before, after); });
 
     Image1->setPicture(m_services.strip.GraphicCell(0));
     Image2->setPicture(m_services.strip.GraphicCell(0));
@@ -230,6 +232,13 @@ void Form2::setBorder(bool bordered)
         return;
     m_bordered = bordered;
     relayout(QPoint(geometry().right(), y()));
+}
+
+// Keeps the bar as far from the screen's top-right corner as it was, and on screen.
+void Form2::followScreen(const QRect &before, const QRect &after)
+{
+    const QPoint fromCorner(before.right() - geometry().right(), y() - before.top());
+    relayout(QPoint(after.right() - fromCorner.x(), after.top() + fromCorner.y()));
 }
 
 QSize Form2::outerSize() const

@@ -87,6 +87,7 @@ private:
     void setHeightTwips(int twips);
     void setBorder(bool bordered);
     void relayout(const QPoint &topRight);
+    void followScreen(const QRect &before, const QRect &after);
     QSize outerSize() const;
     void showMenu(const QPoint &globalPos);
     void drawTime(int minutes, int seconds);

@@ -28,7 +28,20 @@ Form3::Form3(const Services &services, BarReadout bar, QObject *parent)
     : QObject(parent)
     , m_services(services)
     , m_bar(std::move(bar))
-{}
+{
+    m_services.windows.watchPrimaryScreen(this, [this](const QRect &, const QRect &) {
+        if (isLoaded())
+            m_window->setGeometry(centredGeometry());
+    });
+}
+
+QRect Form3::centredGeometry() const
+{
+    const QRect screen = m_services.windows.primaryScreenGeometry();
+    return QRect(screen.x() + halfToEven(screen.width() - Layout::NoticeWidthPx),
+                 screen.y() + halfToEven(screen.height() - Layout::NoticeHeightPx),
+                 Layout::NoticeWidthPx, Layout::NoticeHeightPx);
+}
 
 Form3::~Form3()
 {
@@ -42,11 +55,7 @@ void Form3::load()
     connect(window->Timer1, &MetronomeTimer::timeout, this, &Form3::onTimer1);
     connect(window->Timer2, &MetronomeTimer::timeout, this, &Form3::onTimer2);
 
-    const QRect screen = m_services.windows.primaryScreenGeometry();
-    const QRect geometry(screen.x() + halfToEven(screen.width() - Layout::NoticeWidthPx),
-                         screen.y() + halfToEven(screen.height() - Layout::NoticeHeightPx),
-                         Layout::NoticeWidthPx, Layout::NoticeHeightPx);
-    m_services.windows.showTopmost(window, geometry);
+    m_services.windows.showTopmost(window, centredGeometry());
     m_services.windows.keepOnTop(window);
 
     window->Timer1->setEnabled(true);

@@ -52,6 +52,7 @@ public:
 
 private:
     void load();
+    QRect centredGeometry() const;
     void onTimer1();
     void onTimer2();
 

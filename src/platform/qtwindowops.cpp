@@ -11,6 +11,11 @@ QtWindowOps::QtWindowOps(QObject *parent)
     m_raiseTimer.setInterval(1000);
     m_raiseTimer.setTimerType(Qt::CoarseTimer);
     connect(&m_raiseTimer, &QTimer::timeout, this, &QtWindowOps::raiseAll);
+    if (qGuiApp) {
+        connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
+                &QtWindowOps::followPrimaryScreen);
+        followPrimaryScreen();
+    }
 }
 
 QRect QtWindowOps::primaryScreenGeometry() const
@@ -41,6 +46,34 @@ void QtWindowOps::keepOnTop(QWidget *window)
         m_kept.append(window);
     if (!m_raiseTimer.isActive())
         m_raiseTimer.start();
+}
+
+void QtWindowOps::watchPrimaryScreen(QObject *context, ScreenChanged changed)
+{
+    connect(this, &QtWindowOps::primaryScreenChanged, context,
+            [changed = std::move(changed)](const QRect &before, const QRect &after) {
+                changed(before, after);
+            });
+}
+
+// Tracks the geometry of whichever screen is primary now (xrandr, a monitor plugged in).
+void QtWindowOps::followPrimaryScreen()
+{
+    QScreen *screen = QGuiApplication::primaryScreen();
+    disconnect(m_screenConnection);
+    const QRect before = m_screenGeometry;
+    m_screenGeometry = primaryScreenGeometry();
+    if (screen) {
+        m_screenConnection =
+            connect(screen, &QScreen::geometryChanged, this, [this](const QRect &g) {
+                const QRect old = m_screenGeometry;
+                m_screenGeometry = g;
+                if (old != g)
+                    emit primaryScreenChanged(old, g);
+            });
+    }
+    if (before.isValid() && before != m_screenGeometry)
+        emit primaryScreenChanged(before, m_screenGeometry);
 }
 
 void QtWindowOps::raiseAll()

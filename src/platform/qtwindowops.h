@@ -20,12 +20,19 @@ public:
     QRect primaryScreenGeometry() const override;
     void showTopmost(QWidget *window, const QRect &geometry) override;
     void keepOnTop(QWidget *window) override;
+    void watchPrimaryScreen(QObject *context, ScreenChanged changed) override;
 
     static Qt::WindowFlags topmostFlags();
 
+signals:
+    void primaryScreenChanged(const QRect &before, const QRect &after);
+
 private:
     void raiseAll();
+    void followPrimaryScreen();
 
     QList<QPointer<QWidget>> m_kept;
     QTimer m_raiseTimer;
+    QRect m_screenGeometry;
+    QMetaObject::Connection m_screenConnection;
 };

@@ -1,8 +1,10 @@
 #pragma once
 
 #include <QRect>
-#include <QSize>
 
+#include <functional>
+
+class QObject;
 class QWidget;
 
 // What the windows need from the desktop: the primary screen, and staying above everything
@@ -21,4 +23,9 @@ public:
 
     // Keep a shown topmost window above windows that appear later.
     virtual void keepOnTop(QWidget *window) = 0;
+
+    // Calls `changed` with the old and new geometry whenever the primary screen is resized,
+    // moved or replaced, for as long as `context` lives.
+    using ScreenChanged = std::function<void(const QRect &before, const QRect &after)>;
+    virtual void watchPrimaryScreen(QObject *context, ScreenChanged changed) = 0;
 };

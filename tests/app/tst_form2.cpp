@@ -393,6 +393,33 @@ private slots:
         f.bar->popmenu->hide();
     }
 
+    void followsTheScreen_data()
+    {
+        QTest::addColumn<bool>("bordered");
+        QTest::addColumn<QRect>("newScreen");
+        QTest::addColumn<QPoint>("expectedTopRight");
+        QTest::addRow("smaller") << false << QRect(0, 0, 1280, 800) << QPoint(1279, 0);
+        QTest::addRow("larger") << false << QRect(0, 0, 2560, 1440) << QPoint(2559, 0);
+        QTest::addRow("moved primary") << false << QRect(1920, 0, 1024, 768) << QPoint(2943, 0);
+        QTest::addRow("bordered, smaller") << true << QRect(0, 0, 1024, 768) << QPoint(1023, 0);
+    }
+
+    void followsTheScreen()
+    {
+        QFETCH(bool, bordered);
+        QFETCH(QRect, newScreen);
+        QFETCH(QPoint, expectedTopRight);
+        BarFixture f;
+        if (!bordered)
+            f.bar->panel()->Check2->setChecked(true);
+        f.apply(1, 0, "30");
+        QCOMPARE(f.bar->hasBorder(), bordered);
+        const QSize size = f.bar->size();
+        f.windows.changeScreen(newScreen);
+        QCOMPARE(f.bar->geometry().topRight(), expectedTopRight);
+        QCOMPARE(f.bar->size(), size);
+    }
+
     void exitEndsEverything()
     {
         BarFixture f;

@@ -9,6 +9,21 @@ void FakeWindowOps::showTopmost(QWidget *window, const QRect &geometry)
     window->show();
 }
 
+void FakeWindowOps::watchPrimaryScreen(QObject *context, ScreenChanged changed)
+{
+    m_watchers.append({context, std::move(changed)});
+}
+
+void FakeWindowOps::changeScreen(const QRect &to)
+{
+    const QRect before = screen;
+    screen = to;
+    for (const auto &[context, changed] : std::as_const(m_watchers)) {
+        if (context)
+            changed(before, to);
+    }
+}
+
 void FakeCommonDialog::ShowOpen(QWidget *)
 {
     ++shownCount;

@@ -7,6 +7,7 @@
 #include "windowops.h"
 
 #include <QList>
+#include <QPointer>
 #include <QRect>
 #include <QStringList>
 
@@ -22,6 +23,13 @@ public:
     QRect primaryScreenGeometry() const override { return screen; }
     void showTopmost(QWidget *window, const QRect &geometry) override;
     void keepOnTop(QWidget *) override { ++keepOnTopCalls; }
+    void watchPrimaryScreen(QObject *context, ScreenChanged changed) override;
+
+    // As if the primary screen had been resized or replaced.
+    void changeScreen(const QRect &to);
+
+private:
+    QList<QPair<QPointer<QObject>, ScreenChanged>> m_watchers;
 };
 
 class FakeMessageBox final : public MessageBox
