@@ -222,7 +222,19 @@ void Form2::showMenu(const QPoint &globalPos)
 void Form2::setHeightTwips(int twips)
 {
     m_heightTwips = twips;
+    layoutChildren();
     resize(outerSize()); // top and left stay: the bar grows downwards
+}
+
+// The surface is exactly the client area, so it never paints over the frame below it.
+void Form2::layoutChildren()
+{
+    const int frame = m_bordered ? 1 : 0;
+    const int title = m_bordered ? TitleBar::preferredHeight() : 0;
+    const int width = Layout::px(Layout::BarWidth);
+    m_titleBar->setVisible(m_bordered);
+    m_titleBar->setGeometry(frame, frame, width, title);
+    m_surface->setGeometry(frame, frame + title, width, Layout::px(m_heightTwips));
 }
 
 void Form2::setBorder(bool bordered)
@@ -252,14 +264,7 @@ QSize Form2::outerSize() const
 // whole window on the primary screen.
 void Form2::relayout(const QPoint &topRight)
 {
-    const int frame = m_bordered ? 1 : 0;
-    const int title = m_bordered ? TitleBar::preferredHeight() : 0;
-    const int width = Layout::px(Layout::BarWidth);
-    m_titleBar->setVisible(m_bordered);
-    m_titleBar->setGeometry(frame, frame, width, title);
-    m_surface->setGeometry(frame, frame + title, width,
-                           Layout::px(Layout::BarClientAsLaidOut.height));
-
+    layoutChildren();
     const QSize size = outerSize();
     const QRect screen = m_services.windows.primaryScreenGeometry();
     const int x = std::clamp(topRight.x() - size.width() + 1, screen.left(),

@@ -87,6 +87,7 @@ private:
     void setHeightTwips(int twips);
     void setBorder(bool bordered);
     void relayout(const QPoint &topRight);
+    void layoutChildren();
     void followScreen(const QRect &before, const QRect &after);
     QSize outerSize() const;
     void showMenu(const QPoint &globalPos);

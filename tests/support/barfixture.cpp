@@ -7,6 +7,7 @@
 #include "settingspanel.h"
 
 #include <QComboBox>
+#include <QCoreApplication>
 
 BarFixture::BarFixture(Notice notice, QRect screen)
     : strip(GlyphStrip::render(1.0), 1, GlyphStrip::Columns)
@@ -27,6 +28,8 @@ BarFixture::~BarFixture()
 {
     bar.reset();
     form3.reset();
+    // Closed notice windows wait for deferred deletion; their timers must go before the clock.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 NoticeHandle &BarFixture::notice()
