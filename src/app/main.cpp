@@ -1,4 +1,5 @@
 #include "application.h"
+#include "audiolog.h"
 #include "commandline.h"
 
 #include <QApplication>
@@ -22,6 +23,7 @@ int main(int argc, char *argv[])
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
 
+    AudioLog::install();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("talk-countdown"));
     QApplication::setApplicationDisplayName(QStringLiteral("演讲倒计时"));

@@ -9,11 +9,7 @@
 
 QtSoundPlayer::QtSoundPlayer(QObject *parent)
     : QObject(parent)
-    , m_effect(new QSoundEffect(this))
-{
-    m_effect->setVolume(0.5);
-    m_effect->setLoopCount(1);
-}
+{}
 
 QtSoundPlayer::~QtSoundPlayer() = default;
 
@@ -37,18 +33,31 @@ void QtSoundPlayer::play(const QString &path)
 void QtSoundPlayer::stop()
 {
     ++m_request;
+    dropEffect();
+}
+
+void QtSoundPlayer::dropEffect()
+{
+    if (!m_effect)
+        return;
     m_effect->stop();
+    m_effect->deleteLater();
+    m_effect = nullptr;
 }
 
 void QtSoundPlayer::startChecked(quint64 request, const QString &path, bool playable)
 {
     if (request != m_request)
         return;
-    m_effect->stop();
+    dropEffect();
     if (!playable)
         return;
-    const QUrl url = QUrl::fromLocalFile(path);
-    if (m_effect->source() != url)
-        m_effect->setSource(url);
+    // A fresh effect for every alert: with PulseAudio, Qt 6.4's QSoundEffect falls silent
+    // for good after a handful of replays of the same instance. The decoded sample is
+    // cached by URL, so a new effect costs no file read.
+    m_effect = new QSoundEffect(this);
+    m_effect->setVolume(0.5);
+    m_effect->setLoopCount(1);
+    m_effect->setSource(QUrl::fromLocalFile(path));
     m_effect->play();
 }

@@ -3,7 +3,6 @@
 #include "soundplayer.h"
 
 #include <QObject>
-#include <QUrl>
 
 class QSoundEffect;
 
@@ -20,8 +19,12 @@ public:
     void play(const QString &path) override;
     void stop() override;
 
+    // The effect of the alert now sounding or loading, if any.
+    const QSoundEffect *currentEffect() const { return m_effect; }
+
 private:
     void startChecked(quint64 request, const QString &path, bool playable);
+    void dropEffect();
 
     QSoundEffect *m_effect = nullptr;
     quint64 m_request = 0; // the newest play/stop wins over checks still under way

@@ -5,6 +5,10 @@
 #include <QScreen>
 #include <QWidget>
 
+#if TC_HAVE_XCB
+#include <xcb/xcb.h>
+#endif
+
 QtWindowOps::QtWindowOps(QObject *parent)
     : QObject(parent)
 {
@@ -90,4 +94,15 @@ void QtWindowOps::raiseAll()
         if (w->isVisible())
             w->raise();
     }
+    flushWindowSystem();
+}
+
+void QtWindowOps::flushWindowSystem()
+{
+#if TC_HAVE_XCB
+    // Qt sends queued X requests only when it next handles events; on an idle bar that can
+    // be never, and the raise would not reach the window manager until the mouse moves.
+    if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>())
+        xcb_flush(x11->connection());
+#endif
 }

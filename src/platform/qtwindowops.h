@@ -29,6 +29,7 @@ signals:
 
 private:
     void raiseAll();
+    static void flushWindowSystem();
     void followPrimaryScreen();
 
     QList<QPointer<QWidget>> m_kept;
