@@ -18,10 +18,11 @@ quint16 le16(const char *p)
     return qFromLittleEndian<quint16>(p);
 }
 
-bool formatIsSane(const QByteArray &fmt)
+// Bytes per sample frame of a format worth playing, or 0.
+quint32 frameBytes(const QByteArray &fmt)
 {
     if (fmt.size() < 16)
-        return false;
+        return 0;
     const char *p = fmt.constData();
     const quint16 tag = le16(p);
     const quint16 channels = le16(p + 2);
@@ -30,14 +31,14 @@ bool formatIsSane(const QByteArray &fmt)
     const bool pcm = tag == 1 || tag == 0xFFFE;
     const bool floating = tag == 3;
     if (!pcm && !floating)
-        return false;
+        return 0;
     if (channels < 1 || channels > 8)
-        return false;
+        return 0;
     if (rate < 4000 || rate > 192000)
-        return false;
-    if (floating)
-        return bits == 32;
-    return bits == 8 || bits == 16 || bits == 24 || bits == 32;
+        return 0;
+    if (floating ? bits != 32 : bits != 8 && bits != 16 && bits != 24 && bits != 32)
+        return 0;
+    return quint32(channels) * (bits / 8);
 }
 
 } // namespace
@@ -63,7 +64,7 @@ Verdict probe(const QString &path)
         return Verdict::NotWav;
 
     // Walk the chunks to "fmt " and make sure a "data" chunk with samples follows.
-    bool formatOk = false;
+    quint32 frame = 0;
     for (int guard = 0; guard < 64; ++guard) {
         const QByteArray header = file.read(8);
         if (header.size() < 8)
@@ -73,12 +74,16 @@ Verdict probe(const QString &path)
         if (id == "fmt ") {
             if (size < 16 || size > 1024)
                 return Verdict::BadFormat;
-            formatOk = formatIsSane(file.read(size));
-            if (!formatOk)
+            frame = frameBytes(file.read(size));
+            if (!frame)
                 return Verdict::BadFormat;
         } else if (id == "data") {
-            return formatOk && size > 0 && file.pos() < file.size() ? Verdict::Playable
-                                                                    : Verdict::BadFormat;
+            // QSoundEffect waits for every byte the chunk claims, in whole samples. A chunk
+            // longer than the file, or ending mid-frame, leaves it loading for ever, and the
+            // next change of sound then blocks the UI thread inside Qt for good.
+            const bool whole = frame && size > 0 && size % frame == 0;
+            return whole && file.pos() + size <= file.size() ? Verdict::Playable
+                                                             : Verdict::BadFormat;
         } else if (!file.seek(file.pos() + size + (size & 1))) {
             break;
         }
