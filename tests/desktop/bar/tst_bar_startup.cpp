@@ -1,0 +1,181 @@
+// The bar as it comes up: in the top-right corner of the screen, out of the window manager's
+// hands, showing 00:00; and a full-screen slide show opened after it neither hides it nor loses
+// the keyboard to it.
+
+#include "barprobe.h"
+#include "desktopsession.h"
+#include "glyphstrip.h"
+
+#include <QElapsedTimer>
+#include <QTest>
+#include <QWidget>
+
+using namespace Qt::StringLiterals;
+using namespace BarProbe;
+
+class TestBarStartup : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void barSitsInTopRightCorner();
+    void barShowsZeroTime_data();
+    void barShowsZeroTime();
+    void laterShowLeavesBarVisible();
+    void showKeepsKeyboard();
+    void barRisesAboveLaterWindow();
+
+private:
+    QRect expectedBar() const;
+
+    DesktopSession m_session;
+    WindowId m_bar = 0;
+    WindowId m_show = 0;
+};
+
+QRect TestBarStartup::expectedBar() const
+{
+    return QRect(m_session.screenSize().width() - Width, 0, Width, CollapsedHeight);
+}
+
+void TestBarStartup::initTestCase()
+{
+    // The digit checks below mean something only if no glyph passes for another.
+    QVERIFY2(
+        smallestGlyphDifference() > 3 * GlyphTolerance,
+        qPrintable(u"glyphs differ in only %1 of their pixels"_s.arg(smallestGlyphDifference())));
+
+    QVERIFY(m_session.startProgram());
+    m_bar = findBar(m_session);
+    QVERIFY(m_bar != 0);
+    // Mapped is not yet painted: wait until all five pictures read as glyphs.
+    const QPoint origin = expectedBar().topLeft();
+    if (!QTest::qWaitFor([&] { return !readDigits(m_session.grabScreen(), origin).contains(u'?'); },
+                         5000))
+        qWarning() << "the digits never read as glyphs; the checks below will show where";
+}
+
+void TestBarStartup::barSitsInTopRightCorner()
+{
+    const DesktopSession::WindowInfo info = m_session.windowInfo(m_bar);
+    QVERIFY(info.viewable);
+    QCOMPARE(info.geometry, expectedBar());
+    QVERIFY(info.overrideRedirect);
+    QCOMPARE(m_session.property(m_bar, u"_NET_WM_NAME"_s), u"\"演讲倒计时\""_s);
+}
+
+void TestBarStartup::barShowsZeroTime_data()
+{
+    QTest::addColumn<int>("picture"); // index into DigitLefts
+    QTest::addColumn<int>("cell");
+
+    QTest::newRow("minutes, tens") << 0 << 0;
+    QTest::newRow("minutes, units") << 1 << 0;
+    QTest::newRow("colon") << 2 << int(GlyphStrip::ColonCell);
+    QTest::newRow("seconds, tens") << 3 << 0;
+    QTest::newRow("seconds, units") << 4 << 0;
+}
+
+void TestBarStartup::barShowsZeroTime()
+{
+    QFETCH(int, picture);
+    QFETCH(int, cell);
+    const QImage screen = m_session.grabScreen();
+    const QPoint at = expectedBar().topLeft() + QPoint(DigitLefts[picture], DigitTop);
+    const double mismatch = glyphMismatch(screen, at, cell);
+    BAR_VERIFY(mismatch <= GlyphTolerance,
+               u"%1 of the pixels at (%2,%3) differ from glyph %4; the bar reads %5"_s.arg(mismatch)
+                   .arg(at.x())
+                   .arg(at.y())
+                   .arg(cell)
+                   .arg(readDigits(screen, expectedBar().topLeft())),
+               screen);
+}
+
+void TestBarStartup::laterShowLeavesBarVisible()
+{
+    QVERIFY(m_session.startFakeShow());
+    m_show = m_session.fakeShowWindow();
+    QVERIFY(m_show != 0);
+    QCOMPARE(m_session.windowInfo(m_show).geometry, QRect(QPoint(0, 0), m_session.screenSize()));
+
+    const QRect bar = expectedBar();
+    QString seen;
+    auto barVisible = [&] {
+        const QImage screen = m_session.grabScreen();
+        const int covered = countColour(screen, bar, ShowColour);
+        const QString digits = readDigits(screen, bar.topLeft());
+        seen = u"%1 pixels of the show's colour on the bar, digits %2"_s.arg(covered).arg(digits);
+        // The show must really be up around the bar, or an uncovered bar proves nothing.
+        const bool showUp = screen.pixelColor(0, screen.height() - 1) == ShowColour
+                            && screen.pixelColor(bar.left() - 1, bar.bottom() + 1) == ShowColour;
+        if (!showUp)
+            seen += u"; the show is not on screen"_s;
+        return showUp && covered == 0 && digits == u"00:00"_s;
+    };
+
+    // The show is stacked on top when it opens; the bar raises itself about once a second.
+    QElapsedTimer clock;
+    clock.start();
+    BAR_VERIFY(QTest::qWaitFor(barVisible, 1500), seen, m_session.grabScreen());
+    qInfo("bar visible again %lld ms after the show was ready", clock.elapsed());
+
+    // And it stays on top while the show runs.
+    clock.restart();
+    while (clock.elapsed() < 2200) {
+        QTest::qWait(200);
+        BAR_VERIFY(barVisible(), u"%1 ms later: %2"_s.arg(clock.elapsed()).arg(seen),
+                   m_session.grabScreen());
+    }
+    QCOMPARE(m_session.windowInfo(m_bar).geometry, bar);
+}
+
+void TestBarStartup::showKeepsKeyboard()
+{
+    QVERIFY(m_show != 0);
+    QCOMPARE(m_session.focusedWindow(), m_show);
+    QVERIFY(m_session.key(u"a"_s));
+    QVERIFY(m_session.waitForLine(u"key a"_s));
+    QVERIFY2(!m_session.fakeShowLines().contains(u"focus out"_s),
+             qPrintable(m_session.fakeShowLines().join(u", "_s)));
+}
+
+void TestBarStartup::barRisesAboveLaterWindow()
+{
+    // Stands in for a window that a window manager stacks above the bar, or another program's
+    // unmanaged window: a new X window starts on top of its siblings.
+    const QColor coverColour(0, 200, 0);
+    QWidget cover(nullptr, Qt::Window | Qt::FramelessWindowHint | Qt::X11BypassWindowManagerHint
+                               | Qt::WindowDoesNotAcceptFocus);
+    cover.setAttribute(Qt::WA_ShowWithoutActivating);
+    cover.setAutoFillBackground(true);
+    QPalette palette = cover.palette();
+    palette.setColor(QPalette::Window, coverColour);
+    cover.setPalette(palette);
+    const QRect bar = expectedBar();
+    cover.setGeometry(bar.adjusted(-20, 0, 0, 20));
+    cover.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&cover));
+
+    QString seen;
+    auto barOnTop = [&] {
+        const QImage screen = m_session.grabScreen();
+        const int covered = countColour(screen, bar, coverColour);
+        const QString digits = readDigits(screen, bar.topLeft());
+        seen = u"%1 pixels of the cover on the bar, digits %2"_s.arg(covered).arg(digits);
+        return covered == 0 && digits == u"00:00"_s;
+    };
+    QElapsedTimer clock;
+    clock.start();
+    // About once a second, and a grab may take a while on a busy machine.
+    BAR_VERIFY(QTest::qWaitFor(barOnTop, 2500), seen, m_session.grabScreen());
+    qInfo("bar back on top %lld ms after the cover was exposed", clock.elapsed());
+    // The cover is still there around the bar; only the bar went above it.
+    const QImage screen = m_session.grabScreen();
+    QCOMPARE(screen.pixelColor(bar.left() - 10, bar.bottom() + 10), coverColour);
+    QCOMPARE(m_session.focusedWindow(), m_show);
+}
+
+QTEST_MAIN(TestBarStartup)
+#include "tst_bar_startup.moc"
