@@ -84,10 +84,7 @@ void Form3::openClosingMessage()
 {
     if (!isLoaded())
         load();
-    m_window->Image1->hide();
-    m_window->Image2->hide();
-    m_window->Label2->hide();
-    m_window->Label1->setText(ClosingMessage);
+    m_window->showClosingMessage(ClosingMessage);
     open();
 }
 
@@ -112,10 +109,7 @@ void Form3::onTimer1()
         return;
     const NoticeCounter::Step step = m_counter.tick();
     if (step == NoticeCounter::Step::Closing) {
-        window->Label1->setText(ClosingMessage);
-        window->Image1->hide();
-        window->Image2->hide();
-        window->Label2->hide();
+        window->showClosingMessage(ClosingMessage);
         window->Timer1->setEnabled(false);
         window->Timer2->setEnabled(true);
         return;

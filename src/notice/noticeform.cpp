@@ -6,6 +6,8 @@
 #include "shapeframe.h"
 #include "textlabel.h"
 
+#include <QFontMetrics>
+#include <QLabel>
 #include <QPalette>
 
 namespace {
@@ -84,4 +86,17 @@ QFont NoticeForm::labelFont()
     font.setPointSize(Layout::NoticeFontPointSize);
     font.setBold(true);
     return font;
+}
+
+void NoticeForm::showClosingMessage(const QString &message)
+{
+    Image1->hide();
+    Image2->hide();
+    Label2->hide();
+    QFont font = labelFont();
+    const int room = Label1->contentsRect().width();
+    while (font.pointSize() > 8 && QFontMetrics(font).horizontalAdvance(message) > room)
+        font.setPointSize(font.pointSize() - 1);
+    Label1->setFont(font);
+    Label1->setText(message);
 }

@@ -18,6 +18,10 @@ public:
 
     static QFont labelFont();
 
+    // Puts the closing message in Label1 alone. At the layout's 24 points it is wider than
+    // the label and would lose its last character, so the font steps down until it fits.
+    void showClosingMessage(const QString &message);
+
     ShapeFrame *Shape1 = nullptr;
     QLabel *Label1 = nullptr;
     PictureBox *Image1 = nullptr;

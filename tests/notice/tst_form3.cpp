@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QFontMetrics>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -280,6 +281,46 @@ private slots:
         const Showing s = follow(f);
         QCOMPARE(s.closingTick, 15);
         QCOMPARE(s.unloadTick, 19);
+    }
+
+    void closingMessageIsShownWhole_data()
+    {
+        QTest::addColumn<bool>("fromTheBar"); // time-up with the reminder off, or the own count
+        QTest::addRow("after the notice's own count") << false;
+        QTest::addRow("at time-up without a reminder") << true;
+    }
+
+    // The message is wider than the label at the layout's font size; all of it must show, in
+    // the largest size that fits, and the next showing starts from the layout's size again.
+    void closingMessageIsShownWhole()
+    {
+        QFETCH(bool, fromTheBar);
+        Fixture f;
+        f.pick("Combo3", "3");
+        if (fromTheBar) {
+            f.form3->openClosingMessage();
+        } else {
+            openWith(f, "3");
+            while (f.form3->form() && !f.form3->form()->Timer2->isEnabled())
+                f.clock.advance(1000);
+        }
+        const NoticeForm *w = f.form3->form();
+        QVERIFY(w);
+        const QLabel *l = w->Label1;
+        QCOMPARE(l->text(), Form3::ClosingMessage);
+        const int room = l->contentsRect().width();
+        QFont font = l->font();
+        QVERIFY(font.bold());
+        QVERIFY2(QFontMetrics(font).horizontalAdvance(l->text()) <= room,
+                 qPrintable(QStringLiteral("%1 pt is too wide").arg(font.pointSize())));
+        QVERIFY(font.pointSize() <= 24);
+        font.setPointSize(font.pointSize() + 1);
+        QVERIFY(font.pointSize() > 24 || QFontMetrics(font).horizontalAdvance(l->text()) > room);
+
+        follow(f);
+        QVERIFY(!f.form3->isLoaded());
+        openWith(f, "3");
+        QCOMPARE(f.form3->form()->Label1->font().pointSize(), 24);
     }
 
     void everyLoadStartsFromTheLayout()
