@@ -1,0 +1,140 @@
+// The program as the .deb installs it, started through its bin/ link in the scratch root
+// ($TC_PROGRAM): it comes up as the bar in the top-right corner, and its notice rings the
+// package's default sound. The program looks for that sound beside its own file, so it is heard
+// only if the link leads the program to the folder it was installed in with the sound.
+
+#include "monitorrecorder.h"
+#include "talkdriver.h"
+#include "wavfile.h"
+
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cmath>
+#include <optional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+
+// How long a sound stays above a tenth of its own peak: the same for the file and for a
+// recording of it played at any volume.
+double audibleSeconds(const WavFile &wav)
+{
+    const QList<Burst> bursts = findBursts(wav, 0.1f * wav.peak());
+    return bursts.isEmpty() ? 0 : bursts.last().end - bursts.first().start;
+}
+
+} // namespace
+
+class TestInstalledProgram : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void barComesUpInCorner();
+    void noticeRingsInstalledSound();
+    void exitsThroughMenu();
+
+private:
+    DesktopSession m_session;
+    TalkDriver m_driver{m_session};
+    QTemporaryDir m_dir;
+    QString m_realProgram;
+    std::optional<WavFile> m_blip;
+};
+
+void TestInstalledProgram::initTestCase()
+{
+    QVERIFY2(!qEnvironmentVariableIsEmpty("TC_PULSE_MONITOR"),
+             "needs the null sink of with-desktop.sh --sound");
+    QVERIFY(m_dir.isValid());
+
+    // The link in bin/, and the file it leads to inside the unpacked package.
+    const QFileInfo link(qEnvironmentVariable("TC_PROGRAM"));
+    const QString root = QDir(qEnvironmentVariable("TC_DEB_ROOT")).canonicalPath();
+    QVERIFY2(!root.isEmpty(), "TC_DEB_ROOT names no folder; is package_deb_build done?");
+    QVERIFY2(QDir(link.absolutePath()).canonicalPath().startsWith(root + u'/'),
+             qPrintable(u"%1 is not inside the unpacked package %2"_s.arg(link.filePath(), root)));
+    m_realProgram = link.canonicalFilePath();
+    QVERIFY2(m_realProgram.startsWith(root + u'/'),
+             qPrintable(u"%1 leads to %2"_s.arg(link.filePath(), m_realProgram)));
+
+    // The package's one sound is the default; where the program looks for it is the question.
+    QStringList sounds;
+    QDirIterator it(root, {u"*.wav"_s}, QDir::Files, QDirIterator::Subdirectories);
+    while (it.hasNext())
+        sounds << it.next();
+    QVERIFY2(sounds.size() == 1, qPrintable(u"the package has these sounds: %1"_s.arg(
+                                     sounds.isEmpty() ? u"none"_s : sounds.join(u", "_s))));
+    QString error;
+    m_blip = WavFile::read(sounds.first(), &error);
+    QVERIFY2(m_blip, qPrintable(error));
+    QVERIFY2(m_blip->peak() > 0.3f, "the installed default sound is a clearly audible tone");
+
+    // A home of its own, and no library path: the installed program must find everything it
+    // needs on the system and in its package.
+    QVERIFY(QDir().mkpath(m_dir.filePath(u"home/.config"_s)));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"HOME"_s, m_dir.filePath(u"home"_s));
+    env.insert(u"XDG_CONFIG_HOME"_s, m_dir.filePath(u"home/.config"_s));
+    env.remove(u"LD_LIBRARY_PATH"_s);
+    QVERIFY(m_driver.start(env));
+}
+
+void TestInstalledProgram::barComesUpInCorner()
+{
+    // The process running is the installed file, not one found elsewhere.
+    QCOMPARE(QFileInfo(u"/proc/%1/exe"_s.arg(m_driver.pid())).canonicalFilePath(), m_realProgram);
+    const QRect expected(m_session.screenSize().width() - BarProbe::Width, 0, BarProbe::Width,
+                         BarProbe::CollapsedHeight);
+    QCOMPARE(m_driver.barGeometry(), expected);
+    QTRY_COMPARE(m_driver.readBar(), u"00:00"_s);
+}
+
+void TestInstalledProgram::noticeRingsInstalledSound()
+{
+    // The sound path is left as the program found it.
+    QVERIFY(m_driver.setTalk(0, 5, 3));
+    QTRY_COMPARE(m_driver.readBar(), u"00:05"_s);
+
+    QElapsedTimer clock;
+    clock.start();
+    MonitorRecorder recorder(clock);
+    const QString recordingPath = m_dir.filePath(u"monitor.wav"_s);
+    QVERIFY(recorder.start(qEnvironmentVariable("TC_PULSE_MONITOR"), recordingPath));
+    const TalkDriver::Talk talk = m_driver.runTalk(20000, [&](double) { recorder.poll(); });
+    QVERIFY(recorder.stop());
+    QVERIFY2(talk.noticeAtMs >= 0, "the notice never came up");
+    QVERIFY2(talk.noticeGoneMs >= 0, "the notice did not close");
+
+    QString error;
+    const std::optional<WavFile> recording = WavFile::read(recordingPath, &error);
+    QVERIFY2(recording, qPrintable(error));
+    // Silence on the null sink is digital zero; a twentieth of the file's peak is sound.
+    const QList<Burst> heard = findBursts(*recording, 0.05f * m_blip->peak());
+    for (const Burst &b : heard)
+        qInfo("sound from %.3f s to %.3f s, peak %.3f", b.start, b.end, b.peak);
+    QVERIFY2(!heard.isEmpty(),
+             qPrintable(u"nothing was heard; the program said:\n"_s + m_driver.standardError()));
+    QCOMPARE(heard.size(), 1);
+
+    const double fileLength = audibleSeconds(*m_blip);
+    const double heardLength = audibleSeconds(*recording);
+    qInfo("audible for %.3f s in the file, %.3f s in the recording", fileLength, heardLength);
+    QVERIFY2(std::abs(heardLength - fileLength) <= 0.08,
+             qPrintable(u"the sound heard lasts %1 s, the installed file's %2 s"_s.arg(heardLength)
+                            .arg(fileLength)));
+}
+
+void TestInstalledProgram::exitsThroughMenu()
+{
+    QVERIFY(m_driver.exitThroughMenu());
+}
+
+QTEST_MAIN(TestInstalledProgram)
+#include "tst_installed_program.moc"
