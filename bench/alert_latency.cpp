@@ -229,9 +229,7 @@ int usage()
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QuietOffscreen::install();
+    QuietOffscreen::useOffscreen();
     QApplication app(argc, argv);
     int plays = 20;
     int threshold = 1000; // of 32767; the alert peaks near 11000 at the player's half volume

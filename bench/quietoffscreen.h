@@ -28,4 +28,12 @@ inline void install()
     previous() = qInstallMessageHandler(handler);
 }
 
+// For a bench that runs its windows offscreen unless told otherwise; before QApplication.
+inline void useOffscreen()
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    install();
+}
+
 } // namespace QuietOffscreen

@@ -81,9 +81,7 @@ void reportShowings(const QList<Series> &showings)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QuietOffscreen::install();
+    QuietOffscreen::useOffscreen();
     QApplication app(argc, argv);
     int seconds = 120;
     int reminder = 59;

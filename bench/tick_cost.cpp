@@ -120,9 +120,7 @@ void warmTick(ManualClock &clock, MetronomeTimer *timer)
 
 int main(int argc, char *argv[])
 {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    QuietOffscreen::install();
+    QuietOffscreen::useOffscreen();
     QApplication app(argc, argv);
     int ticks = 200;
     const QStringList args = app.arguments();

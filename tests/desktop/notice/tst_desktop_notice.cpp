@@ -8,6 +8,7 @@
 #include "desktopsession.h"
 #include "ledreader.h"
 #include "monitorrecorder.h"
+#include "noticelook.h"
 #include "wavfile.h"
 
 #include <QDir>
@@ -24,17 +25,16 @@ using WindowId = DesktopSession::WindowId;
 
 namespace {
 
-// The notice window, in its own coordinates.
-constexpr QSize NoticeSize(230, 90);
-constexpr QRect TensDigit(88, 24, 33, 47);
-constexpr QRect UnitsDigit(136, 24, 33, 47);
-
-const QColor NoticeBack(192, 255, 192);
-const QColor NoticeFrame(255, 255, 192);
-const QColor NoticeText(255, 0, 0);
-const QColor ShowColour(255, 0, 255); // the fake slide show
-const QColor GlyphBack(2, 2, 102);
-const QColor GlyphLit(0, 255, 255);
+// The notice window, in its own coordinates, and its colours.
+using NoticeLook::GlyphBack;
+using NoticeLook::GlyphLit;
+using NoticeLook::ShowColour;
+using NoticeLook::TensDigit;
+using NoticeLook::UnitsDigit;
+constexpr QSize NoticeSize = NoticeLook::Size;
+const QColor NoticeBack = NoticeLook::Back;
+const QColor NoticeFrame = NoticeLook::Frame;
+const QColor NoticeText = NoticeLook::Text;
 
 // Where the notice's top-left corner belongs on each screen size the tests run at: the centre,
 // with a half pixel going to the even neighbour (1365x767 has a half in both directions and
@@ -67,22 +67,7 @@ enum MenuItem { Start, Pause, Settings, Exit };
 constexpr int TalkSeconds = 5;
 constexpr int ReminderSeconds = 3;
 
-double share(const QImage &image, const QRect &region, const QColor &colour, int tolerance)
-{
-    const QRect r = region.intersected(image.rect());
-    if (r.isEmpty())
-        return 0;
-    qint64 hits = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            hits += std::abs(qRed(p) - colour.red()) <= tolerance
-                    && std::abs(qGreen(p) - colour.green()) <= tolerance
-                    && std::abs(qBlue(p) - colour.blue()) <= tolerance;
-        }
-    }
-    return double(hits) / (qint64(r.width()) * r.height());
-}
+using NoticeLook::colourShare;
 
 QImage grab(const QRect &r)
 {
@@ -151,7 +136,7 @@ private slots:
     void barBackAtPreset();
 
 private:
-    enum class Look { Other, Digits, Message, Closed };
+    using Look = NoticeLook::Kind;
     struct Stage
     {
         Look look = Look::Other;
@@ -174,6 +159,7 @@ private:
     QElapsedTimer m_clock;
     QTemporaryDir m_dir;
     LedReader m_noticeDigits{TensDigit.size()};
+    NoticeLook::Reader m_noticeLook;
     LedReader m_barDigits{BarGlyph};
     WindowId m_bar = 0;
     WindowId m_show = 0;
@@ -235,10 +221,10 @@ void TestNoticeDesktop::initTestCase()
     m_show = m_session.fakeShowWindow();
     QVERIFY(m_show != 0);
     // The bar lifts itself above the show within a second; only then can it be clicked.
-    QTRY_VERIFY2_WITH_TIMEOUT(
-        share(grab(m_session.windowInfo(m_bar).geometry), QRect(0, 0, 9999, 9999), ShowColour, 8)
-            < 0.01,
-        "the bar stays hidden under the full-screen show", 3000);
+    QTRY_VERIFY2_WITH_TIMEOUT(colourShare(grab(m_session.windowInfo(m_bar).geometry),
+                                          QRect(0, 0, 9999, 9999), ShowColour, 8)
+                                  < 0.01,
+                              "the bar stays hidden under the full-screen show", 3000);
 
     watchShowing();
 }
@@ -355,20 +341,7 @@ void TestNoticeDesktop::cleanup()
 
 QPair<TestNoticeDesktop::Look, int> TestNoticeDesktop::classify(const QImage &image) const
 {
-    if (share(image, image.rect(), ShowColour, 8) > 0.9)
-        return {Look::Closed, -1};
-    if (image.size() != NoticeSize)
-        return {Look::Other, -1};
-    const LedReader::Match tens = m_noticeDigits.read(image.copy(TensDigit));
-    const LedReader::Match units = m_noticeDigits.read(image.copy(UnitsDigit));
-    if (LedReader::isClear(tens) && LedReader::isClear(units) && tens.glyph < 10
-        && units.glyph < 10)
-        return {Look::Digits, tens.glyph * 10 + units.glyph};
-    const QRect digits = TensDigit.united(UnitsDigit);
-    if (share(image, digits, GlyphBack, 24) == 0 && share(image, digits, GlyphLit, 24) == 0
-        && share(image, image.rect(), NoticeBack, 8) > 0.3)
-        return {Look::Message, -1};
-    return {Look::Other, -1};
+    return m_noticeLook.read(image);
 }
 
 const TestNoticeDesktop::Stage *TestNoticeDesktop::stage(Look look, int value) const
@@ -537,7 +510,7 @@ void TestNoticeDesktop::drawnAboveShow()
     const QImage notice = m_screenAtAppearance.copy(QRect(centre->noticeTopLeft, NoticeSize));
     // Anti-aliased text only needs its solid cores to count.
     const int tolerance = colour == NoticeText ? 40 : 8;
-    const double found = share(notice, region, colour, tolerance);
+    const double found = colourShare(notice, region, colour, tolerance);
     QVERIFY2(found >= minShare && found <= maxShare,
              qPrintable(u"%1 of the region is %2"_s.arg(found).arg(colour.name())));
 }
@@ -680,11 +653,11 @@ void TestNoticeDesktop::closingMessageReplacesDigits()
     QVERIFY(last && message);
     const QRect digits = TensDigit.united(UnitsDigit);
     QVERIFY(last->image.copy(digits) != message->image.copy(digits));
-    QCOMPARE(share(message->image, digits, GlyphBack, 24), 0.0);
-    QCOMPARE(share(message->image, digits, GlyphLit, 24), 0.0);
+    QCOMPARE(colourShare(message->image, digits, GlyphBack, 24), 0.0);
+    QCOMPARE(colourShare(message->image, digits, GlyphLit, 24), 0.0);
     // The message runs across the window, where the digits were as well.
-    QVERIFY(share(message->image, QRect(16, 24, 60, 33), NoticeText, 40) > 0.05);
-    QVERIFY(share(message->image, digits, NoticeText, 40) > 0.05);
+    QVERIFY(colourShare(message->image, QRect(16, 24, 60, 33), NoticeText, 40) > 0.05);
+    QVERIFY(colourShare(message->image, digits, NoticeText, 40) > 0.05);
 }
 
 void TestNoticeDesktop::closesFourSecondsAfterMessage()

@@ -25,23 +25,6 @@ QImage grab(const QRect &r)
 
 } // namespace
 
-double colourShare(const QImage &image, const QRect &region, const QColor &colour, int tolerance)
-{
-    const QRect r = region.intersected(image.rect());
-    if (r.isEmpty())
-        return 0;
-    qint64 hits = 0;
-    for (int y = r.top(); y <= r.bottom(); ++y) {
-        for (int x = r.left(); x <= r.right(); ++x) {
-            const QRgb p = image.pixel(x, y);
-            hits += std::abs(qRed(p) - colour.red()) <= tolerance
-                    && std::abs(qGreen(p) - colour.green()) <= tolerance
-                    && std::abs(qBlue(p) - colour.blue()) <= tolerance;
-        }
-    }
-    return double(hits) / (qint64(r.width()) * r.height());
-}
-
 TalkWatch::TalkWatch(DesktopSession &session, const QElapsedTimer &clock)
     : m_session(session)
     , m_clock(clock)
@@ -70,18 +53,17 @@ bool TalkWatch::startRecording(const QString &path, QString *error)
 
 QString TalkWatch::noticeLook(const QImage &image) const
 {
-    if (colourShare(image, image.rect(), BarProbe::ShowColour, 8) > 0.9)
+    const auto [kind, value] = m_look.read(image);
+    switch (kind) {
+    case NoticeLook::Kind::Closed:
         return u"closed"_s;
-    const LedReader::Match tens = m_digits.read(image.copy(TensDigit));
-    const LedReader::Match units = m_digits.read(image.copy(UnitsDigit));
-    if (LedReader::isClear(tens) && LedReader::isClear(units) && tens.glyph < 10
-        && units.glyph < 10)
-        return u"%1%2"_s.arg(tens.glyph).arg(units.glyph);
-    const QRect digits = TensDigit.united(UnitsDigit);
-    if (colourShare(image, digits, GlyphBack, 24) == 0
-        && colourShare(image, digits, GlyphLit, 24) == 0
-        && colourShare(image, image.rect(), NoticeBack, 8) > 0.3)
+    case NoticeLook::Kind::Digits:
+        return u"%1"_s.arg(value, 2, 10, QLatin1Char('0'));
+    case NoticeLook::Kind::Message:
         return u"message"_s;
+    case NoticeLook::Kind::Other:
+        break;
+    }
     return {};
 }
 

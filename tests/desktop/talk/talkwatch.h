@@ -3,6 +3,7 @@
 #include "desktopsession.h"
 #include "ledreader.h"
 #include "monitorrecorder.h"
+#include "noticelook.h"
 #include "wavfile.h"
 
 #include <QColor>
@@ -13,16 +14,10 @@
 #include <QString>
 
 // The notice window, in its own coordinates, and the colours it is drawn in.
-inline constexpr QSize NoticeSize(230, 90);
-inline constexpr QRect TensDigit(88, 24, 33, 47);
-inline constexpr QRect UnitsDigit(136, 24, 33, 47);
-inline const QColor NoticeBack(192, 255, 192);
-inline const QColor NoticeText(255, 0, 0);
-inline const QColor GlyphBack(2, 2, 102);
-inline const QColor GlyphLit(0, 255, 255);
-
-// The share (0..1) of the region's pixels within `tolerance` of the colour in every channel.
-double colourShare(const QImage &image, const QRect &region, const QColor &colour, int tolerance);
+using NoticeLook::colourShare;
+using NoticeLook::TensDigit;
+using NoticeLook::UnitsDigit;
+inline const QColor NoticeText = NoticeLook::Text;
 
 // Follows one run of the countdown from just after Start until the notice has closed, as a
 // viewer and a listener take it in: the bar's digits and the notice's looks each time they
@@ -76,7 +71,7 @@ private:
     MonitorRecorder m_recorder;
     QString m_path;
     float m_blipPeak = 0; // of the program's default sound
-    LedReader m_digits{TensDigit.size()};
+    NoticeLook::Reader m_look;
     QString m_candidate;
     double m_candidateAt = 0;
 };

@@ -232,9 +232,9 @@ void TestDesktopTalk::noticeComesCentredAtReminder()
 {
     QVERIFY2(m_talk.notice, "no notice window came up");
     const QSize screen = m_session.screenSize();
-    const QPoint centred((screen.width() - NoticeSize.width()) / 2,
-                         (screen.height() - NoticeSize.height()) / 2);
-    QCOMPARE(m_talk.noticeGeometry, QRect(centred, NoticeSize));
+    const QPoint centred((screen.width() - NoticeLook::Size.width()) / 2,
+                         (screen.height() - NoticeLook::Size.height()) / 2);
+    QCOMPARE(m_talk.noticeGeometry, QRect(centred, NoticeLook::Size));
     QVERIFY(!m_talk.noticeSeen.isEmpty());
     // Its counter starts at the reminder point, and it comes with the tick that puts that on
     // the bar.
