@@ -102,7 +102,13 @@ void QtWindowOps::flushWindowSystem()
 #if TC_HAVE_XCB
     // Qt sends queued X requests only when it next handles events; on an idle bar that can
     // be never, and the raise would not reach the window manager until the mouse moves.
-    if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>())
-        xcb_flush(x11->connection());
+    // Only Qt's xcb platform has a connection to flush; others (offscreen) may still answer
+    // the X11 interface, without one.
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return;
+    if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
+        if (xcb_connection_t *connection = x11->connection())
+            xcb_flush(connection);
+    }
 #endif
 }
