@@ -143,14 +143,16 @@ void Form2::openSettings()
 {
     setHeightTwips(Layout::BarExpandedHeight);
     // The bar never takes the keyboard on its own; the open panel is the one exception,
-    // so its lists and buttons can be worked from the keyboard.
+    // so its lists and buttons can be worked from the keyboard. Closing it gives the
+    // keyboard back to the slide show.
     if (isVisible())
-        activateWindow();
+        m_services.windows.lendKeyboard(this);
 }
 
 void Form2::cancelSettings()
 {
     setHeightTwips(Layout::BarCollapsedHeight);
+    m_services.windows.returnKeyboard(this);
 }
 
 void Form2::applySettings()
@@ -171,6 +173,7 @@ void Form2::applySettings()
 
     drawTime(m_countdown.presetMinutes, m_countdown.presetSeconds);
     setHeightTwips(Layout::BarCollapsedHeight);
+    m_services.windows.returnKeyboard(this);
     Timer1->setEnabled(false);
     setBorder(SettingsPanel::value(m_panel->Check2) != 1);
     m_notice.unload();
@@ -178,9 +181,11 @@ void Form2::applySettings()
 
 void Form2::exitBar()
 {
-    // The program is gone for the user, so its notice goes too.
+    // The program is gone for the user, so its notice goes too, and the keyboard goes back
+    // if the panel had it.
     m_notice.unload();
     Timer1->setEnabled(false);
+    m_services.windows.returnKeyboard(this);
     close();
     emit exited();
 }

@@ -6,8 +6,11 @@
 #include <QWidget>
 
 #if TC_HAVE_XCB
+#include <cstdlib>
 #include <xcb/xcb.h>
 #endif
+
+#include <utility>
 
 QtWindowOps::QtWindowOps(QObject *parent)
     : QObject(parent)
@@ -50,6 +53,61 @@ void QtWindowOps::keepOnTop(QWidget *window)
         m_kept.append(window);
     if (!m_raiseTimer.isActive())
         m_raiseTimer.start();
+}
+
+namespace {
+
+#if TC_HAVE_XCB
+// Only Qt's xcb platform has a connection; others (offscreen) may still answer the X11
+// interface, without one.
+xcb_connection_t *xcbConnection()
+{
+    if (QGuiApplication::platformName() != QLatin1String("xcb"))
+        return nullptr;
+    auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
+    return x11 ? x11->connection() : nullptr;
+}
+
+// The X window that has the keyboard, or 0 (also for "none" and "pointer root").
+quint32 keyboardFocus(xcb_connection_t *connection)
+{
+    xcb_get_input_focus_reply_t *reply =
+        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
+    const quint32 focus = reply && reply->focus > XCB_INPUT_FOCUS_POINTER_ROOT ? reply->focus : 0;
+    free(reply);
+    return focus;
+}
+#endif
+
+} // namespace
+
+void QtWindowOps::lendKeyboard(QWidget *window)
+{
+#if TC_HAVE_XCB
+    if (xcb_connection_t *connection = xcbConnection()) {
+        const quint32 focus = keyboardFocus(connection);
+        if (focus != window->winId())
+            m_keyboardLender = focus;
+    }
+#endif
+    window->activateWindow();
+}
+
+void QtWindowOps::returnKeyboard(QWidget *window)
+{
+    const quint32 lender = std::exchange(m_keyboardLender, 0);
+#if TC_HAVE_XCB
+    xcb_connection_t *connection = xcbConnection();
+    if (!connection || !lender || keyboardFocus(connection) != window->winId())
+        return;
+    // The slide show may have closed meanwhile: its error is expected and stays quiet.
+    const xcb_void_cookie_t cookie = xcb_set_input_focus_checked(
+        connection, XCB_INPUT_FOCUS_POINTER_ROOT, lender, XCB_CURRENT_TIME);
+    free(xcb_request_check(connection, cookie));
+#else
+    Q_UNUSED(lender);
+    Q_UNUSED(window);
+#endif
 }
 
 void QtWindowOps::watchPrimaryScreen(QObject *context, ScreenChanged changed)
@@ -102,13 +160,7 @@ void QtWindowOps::flushWindowSystem()
 #if TC_HAVE_XCB
     // Qt sends queued X requests only when it next handles events; on an idle bar that can
     // be never, and the raise would not reach the window manager until the mouse moves.
-    // Only Qt's xcb platform has a connection to flush; others (offscreen) may still answer
-    // the X11 interface, without one.
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return;
-    if (auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>()) {
-        if (xcb_connection_t *connection = x11->connection())
-            xcb_flush(connection);
-    }
+    if (xcb_connection_t *connection = xcbConnection())
+        xcb_flush(connection);
 #endif
 }

@@ -20,6 +20,8 @@ public:
     QRect primaryScreenGeometry() const override;
     void showTopmost(QWidget *window, const QRect &geometry) override;
     void keepOnTop(QWidget *window) override;
+    void lendKeyboard(QWidget *window) override;
+    void returnKeyboard(QWidget *window) override;
     void watchPrimaryScreen(QObject *context, ScreenChanged changed) override;
 
     static Qt::WindowFlags topmostFlags();
@@ -36,4 +38,5 @@ private:
     QTimer m_raiseTimer;
     QRect m_screenGeometry;
     QMetaObject::Connection m_screenConnection;
+    quint32 m_keyboardLender = 0; // the X window that had the keyboard; 0 when none is known
 };

@@ -24,6 +24,12 @@ public:
     // Keep a shown topmost window above windows that appear later.
     virtual void keepOnTop(QWidget *window) = 0;
 
+    // The one time a topmost window takes the keyboard: it is activated, and the window that
+    // had the keyboard is remembered. returnKeyboard() hands it back to that window if the
+    // keyboard is still with `window` then (the user may have clicked elsewhere meanwhile).
+    virtual void lendKeyboard(QWidget *window) = 0;
+    virtual void returnKeyboard(QWidget *window) = 0;
+
     // Calls `changed` with the old and new geometry whenever the primary screen is resized,
     // moved or replaced, for as long as `context` lives.
     using ScreenChanged = std::function<void(const QRect &before, const QRect &after)>;

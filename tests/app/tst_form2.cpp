@@ -346,6 +346,47 @@ private slots:
         QCOMPARE(f.bar->pos(), topLeft);
     }
 
+    void keyboardIsLentOnlyWhileThePanelIsOpen_data()
+    {
+        QTest::addColumn<QStringList>("steps");
+        QTest::addColumn<int>("lent");
+        QTest::addColumn<int>("returned");
+        QTest::addRow("cancel") << QStringList{"open", "cancel"} << 1 << 1;
+        QTest::addRow("OK") << QStringList{"open", "ok"} << 1 << 1;
+        QTest::addRow("refused OK keeps it") << QStringList{"open", "refused ok"} << 1 << 0;
+        QTest::addRow("refused OK, then cancel")
+            << QStringList{"open", "refused ok", "cancel"} << 1 << 1;
+        QTest::addRow("exit with the panel open") << QStringList{"open", "exit"} << 1 << 1;
+        QTest::addRow("menu commands alone") << QStringList{"start", "resum", "resum"} << 0 << 0;
+    }
+
+    // The slide show must get the keyboard back as soon as the panel closes, or the clicker
+    // stops turning slides.
+    void keyboardIsLentOnlyWhileThePanelIsOpen()
+    {
+        QFETCH(QStringList, steps);
+        QFETCH(int, lent);
+        QFETCH(int, returned);
+        BarFixture f;
+        for (const QString &step : steps) {
+            if (step == QLatin1String("open")) {
+                f.bar->openSettings();
+            } else if (step == QLatin1String("cancel")) {
+                f.bar->cancelSettings();
+            } else if (step == QLatin1String("ok") || step == QLatin1String("refused ok")) {
+                f.pick("Combo1", step == QLatin1String("ok") ? "5" : "0");
+                f.pick("Combo2", "0");
+                f.bar->applySettings();
+            } else if (step == QLatin1String("exit")) {
+                f.bar->exitBar();
+            } else {
+                command(f, step);
+            }
+        }
+        QCOMPARE(f.windows.keyboardLent, lent);
+        QCOMPARE(f.windows.keyboardReturned, returned);
+    }
+
     void settingsKeepTheCountdownRunning()
     {
         BarFixture f;

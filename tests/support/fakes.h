@@ -19,10 +19,14 @@ public:
     QRect screen{0, 0, 1920, 1080};
     QList<QRect> shown; // geometries passed to showTopmost, in order
     int keepOnTopCalls = 0;
+    int keyboardLent = 0;
+    int keyboardReturned = 0;
 
     QRect primaryScreenGeometry() const override { return screen; }
     void showTopmost(QWidget *window, const QRect &geometry) override;
     void keepOnTop(QWidget *) override { ++keepOnTopCalls; }
+    void lendKeyboard(QWidget *) override { ++keyboardLent; }
+    void returnKeyboard(QWidget *) override { ++keyboardReturned; }
     void watchPrimaryScreen(QObject *context, ScreenChanged changed) override;
 
     // As if the primary screen had been resized or replaced.

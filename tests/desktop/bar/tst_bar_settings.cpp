@@ -135,8 +135,8 @@ void TestBarSettings::okGivesBarItsOwnFrame()
     // Still out of the window manager's hands: the frame is the bar's own.
     QVERIFY(info.overrideRedirect);
     QCOMPARE(m_session.property(m_bar, u"_NET_WM_NAME"_s), u"\"演讲倒计时\""_s);
-    qInfo("title bar %d px; after OK the keyboard is with 0x%llx (bar 0x%llx, show 0x%llx)",
-          m_titleHeight, m_session.focusedWindow(), m_bar, m_show);
+    // The panel lent the keyboard; closing it hands it back to the slide show.
+    QTRY_COMPARE(m_session.focusedWindow(), m_show);
 
     // The caption is drawn: left of the close button (a square at the right end), the title
     // bar has more than its background colour.
