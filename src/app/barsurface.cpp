@@ -20,7 +20,8 @@ void BarSurface::paintEvent(QPaintEvent *event)
 
 void BarSurface::mouseReleaseEvent(QMouseEvent *event)
 {
-    if (event->button() == Qt::RightButton)
+    // Buttons and check boxes let a right release through to here; it is still theirs.
+    if (event->button() == Qt::RightButton && !childAt(event->position().toPoint()))
         emit menuRequested(event->globalPosition().toPoint());
     event->accept();
 }

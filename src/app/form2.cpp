@@ -24,6 +24,7 @@
 #include <QPainter>
 
 #include <algorithm>
+#include <utility>
 
 const QString Form2::Title = QStringLiteral("演讲倒计时");
 
@@ -43,6 +44,7 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
     m_titleBar = new TitleBar(this);
     m_titleBar->hide();
     connect(m_titleBar, &TitleBar::closeClicked, this, &Form2::exitBar);
+    connect(m_titleBar, &TitleBar::dragged, this, &Form2::moveOnScreen);
 
     const Layout::Control &shape = Layout::barControl("Shape1");
     Shape1 = new ShapeFrame(QColor(QRgb(Layout::BarFrameColor)), Layout::BarFrameWidth, m_surface);
@@ -62,6 +64,11 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
                                 defaultSoundPath());
     connect(m_panel, &SettingsPanel::okClicked, this, &Form2::applySettings);
     connect(m_panel, &SettingsPanel::cancelClicked, this, &Form2::cancelSettings);
+    // A click into the open panel takes the keyboard back, e.g. after the user clicked into
+    // the slide show meanwhile.
+    m_surface->installEventFilter(this);
+    for (QWidget *control : m_surface->findChildren<QWidget *>())
+        control->installEventFilter(this);
 
     popmenu = new BarMenu(this);
     connect(popmenu->qidong, &QAction::triggered, this, &Form2::start);
@@ -224,11 +231,28 @@ void Form2::showMenu(const QPoint &globalPos)
     popmenu->popup(globalPos);
 }
 
+// Top and left stay, so the bar grows downwards, unless the open panel would reach below the
+// screen: then the bar moves up as far as needed, and back down when it shrinks again.
 void Form2::setHeightTwips(int twips)
 {
     m_heightTwips = twips;
     layoutChildren();
-    resize(outerSize()); // top and left stay: the bar grows downwards
+    QRect g(pos() + QPoint(0, std::exchange(m_liftedBy, 0)), outerSize());
+    const QRect screen = m_services.windows.primaryScreenGeometry();
+    if (g.bottom() > screen.bottom()) {
+        m_liftedBy = std::min(g.bottom() - screen.bottom(), g.top() - screen.top());
+        m_liftedBy = std::max(m_liftedBy, 0);
+        g.translate(0, -m_liftedBy);
+    }
+    setGeometry(g);
+}
+
+bool Form2::eventFilter(QObject *, QEvent *event)
+{
+    if (event->type() == QEvent::MouseButtonPress && m_heightTwips == Layout::BarExpandedHeight
+        && isVisible() && !isActiveWindow())
+        m_services.windows.lendKeyboard(this);
+    return false;
 }
 
 // The surface is exactly the client area, so it never paints over the frame below it.
@@ -270,11 +294,19 @@ QSize Form2::outerSize() const
 void Form2::relayout(const QPoint &topRight)
 {
     layoutChildren();
+    moveOnScreen(QPoint(topRight.x() - outerSize().width() + 1, topRight.y()));
+}
+
+// Places the bar with its top-left corner as near `topLeft` as keeps it wholly on screen.
+void Form2::moveOnScreen(const QPoint &topLeft)
+{
     const QSize size = outerSize();
     const QRect screen = m_services.windows.primaryScreenGeometry();
-    const int x = std::clamp(topRight.x() - size.width() + 1, screen.left(),
+    const int x = std::clamp(topLeft.x(), screen.left(),
                              std::max(screen.left(), screen.right() - size.width() + 1));
-    const int y = std::clamp(topRight.y(), screen.top(), screen.bottom());
+    const int y = std::clamp(topLeft.y(), screen.top(),
+                             std::max(screen.top(), screen.bottom() - size.height() + 1));
+    m_liftedBy = 0;
     setGeometry(QRect(QPoint(x, y), size));
 }
 

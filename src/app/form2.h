@@ -82,11 +82,13 @@ signals:
 
 protected:
     void paintEvent(QPaintEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     void setHeightTwips(int twips);
     void setBorder(bool bordered);
     void relayout(const QPoint &topRight);
+    void moveOnScreen(const QPoint &topLeft);
     void layoutChildren();
     void followScreen(const QRect &before, const QRect &after);
     QSize outerSize() const;
@@ -101,4 +103,5 @@ private:
     SettingsPanel *m_panel = nullptr;
     int m_heightTwips;
     bool m_bordered = false;
+    int m_liftedBy = 0; // how far the open panel pushed the bar up to stay on screen
 };

@@ -1,6 +1,7 @@
 #include "application.h"
 #include "audiolog.h"
 #include "commandline.h"
+#include "qttranslation.h"
 
 #include <QApplication>
 
@@ -26,11 +27,12 @@ int main(int argc, char *argv[])
     AudioLog::install();
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("talk-countdown"));
-    QApplication::setApplicationDisplayName(QStringLiteral("演讲倒计时"));
+    // No display name: Qt would append it to every window title, and the titles are exact.
     QApplication::setApplicationVersion(QStringLiteral(TC_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("io.github.talk_countdown.TalkCountdown"));
     QApplication::setQuitOnLastWindowClosed(false); // the bar's Exit ends the program
 
+    QtTranslation::install(app);
     Application talkCountdown;
     return app.exec();
 }

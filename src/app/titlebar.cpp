@@ -64,7 +64,7 @@ void TitleBar::mousePressEvent(QMouseEvent *event)
 void TitleBar::mouseMoveEvent(QMouseEvent *event)
 {
     if (m_dragging)
-        window()->move(event->globalPosition().toPoint() - m_grabOffset);
+        emit dragged(event->globalPosition().toPoint() - m_grabOffset);
     event->accept();
 }
 

@@ -21,6 +21,8 @@ public:
 
 signals:
     void closeClicked();
+    // The user drags the title bar: the window's top-left corner should go to `topLeft`.
+    void dragged(const QPoint &topLeft);
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -20,6 +20,10 @@ public:
 
     QString FileName() const { return m_fileName; }
 
+    // Where the dialog opens while no file has been chosen with it yet.
+    QString InitialFile() const { return m_initialFile; }
+    void setInitialFile(const QString &path) { m_initialFile = path; }
+
     // Modal; returns when the user has closed the dialog.
     virtual void ShowOpen(QWidget *parent) = 0;
 
@@ -30,4 +34,5 @@ private:
     QString m_title;
     QString m_filter;
     QString m_fileName;
+    QString m_initialFile;
 };

@@ -1,5 +1,7 @@
 #include "qtcommondialog.h"
 
+#include "dialogplacement.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -23,12 +25,20 @@ QString QtCommonDialog::toQtFilter(const QString &filter)
 void QtCommonDialog::ShowOpen(QWidget *parent)
 {
     QFileDialog dialog(parent, DialogTitle());
+    dialog.setObjectName(QStringLiteral("fileDialog"));
     dialog.setWindowFlag(Qt::WindowStaysOnTopHint);
+    new DialogPlacement(&dialog, parent);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setNameFilter(toQtFilter(Filter()));
-    if (!FileName().isEmpty())
-        dialog.selectFile(FileName());
+    // Open where the last chosen file lies, at first where the initial file does, with it
+    // selected.
+    const QString start = FileName().isEmpty() ? InitialFile() : FileName();
+    if (!start.isEmpty()) {
+        const QFileInfo info(QDir::fromNativeSeparators(start));
+        dialog.setDirectory(info.absolutePath());
+        dialog.selectFile(info.fileName());
+    }
     if (dialog.exec() == QDialog::Accepted && !dialog.selectedFiles().isEmpty())
         setFileName(QDir::toNativeSeparators(dialog.selectedFiles().constFirst()));
 }

@@ -6,6 +6,7 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
 
@@ -78,6 +79,9 @@ SettingsPanel::SettingsPanel(QWidget *surface, CommonDialog &dialog, MessageBox 
     for (size_t i = 1; i < std::size(chain); ++i)
         QWidget::setTabOrder(chain[i - 1], chain[i]);
 
+    for (QPushButton *b : {Command1, Command2, Command3})
+        b->installEventFilter(this);
+
     m_chooser = std::make_unique<SoundChooser>(dialog, messages, Text1, defaultSoundPath);
 
     connect(Combo3, &QComboBox::activated, this, &SettingsPanel::reminderPicked);
@@ -119,6 +123,19 @@ int SettingsPanel::value(const QCheckBox *box)
         break;
     }
     return 2;
+}
+
+// Return and Enter press a focused button, as Space does: on the desktop this panel was made
+// for, every button answers them, not only a dialog's default one.
+bool SettingsPanel::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() != QEvent::KeyPress)
+        return false;
+    const int key = static_cast<QKeyEvent *>(event)->key();
+    if (key != Qt::Key_Return && key != Qt::Key_Enter)
+        return false;
+    static_cast<QPushButton *>(watched)->click();
+    return true;
 }
 
 void SettingsPanel::reminderPicked(int index)

@@ -51,6 +51,9 @@ signals:
     void okClicked();
     void cancelClicked();
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
     void reminderPicked(int index);
 

@@ -20,6 +20,7 @@ void SoundChooser::choose(QWidget *parent)
 {
     m_dialog.setDialogTitle(DialogTitle);
     m_dialog.setFilter(Filter);
+    m_dialog.setInitialFile(m_defaultPath);
     m_dialog.ShowOpen(parent);
     const QString name = m_dialog.FileName();
     if (name.isEmpty()) {

@@ -1,14 +1,21 @@
 #include "form2.h"
 #include "layout.h"
 #include "noticeform.h"
+#include "qttranslation.h"
 #include "titlebar.h"
 
 #include <QApplication>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
 #include <QRawFont>
 #include <QTest>
 #include <QTextLayout>
+
+#include <memory>
 
 // Chinese captions must render with real glyphs. Empty boxes are dark pixels too, so this
 // asks the fonts actually chosen (fallbacks included) for a glyph of every character.
@@ -72,6 +79,19 @@ private slots:
         const QString missing = missingGlyphs(font, text);
         QVERIFY2(missing.isEmpty(),
                  qPrintable(QStringLiteral("no glyph for \"%1\" in %2").arg(text, missing)));
+    }
+
+    // Qt's own texts speak Chinese too: a box's button, a text box's context menu.
+    void qtOwnTextsAreChinese()
+    {
+        QVERIFY(QtTranslation::install(*qApp));
+        QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Ok);
+        QCOMPARE(box.button(QMessageBox::Ok)->text(), QStringLiteral("确定"));
+        QLineEdit edit;
+        std::unique_ptr<QMenu> menu(edit.createStandardContextMenu());
+        const QString undo = menu->actions().constFirst()->text();
+        QVERIFY2(!undo.contains(QLatin1String("Undo")), qPrintable(undo));
+        QVERIFY2(undo.front().script() == QChar::Script_Han, qPrintable(undo));
     }
 
     void noticeFontIsLargeAndBold()

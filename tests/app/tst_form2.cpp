@@ -4,6 +4,7 @@
 #include "picturebox.h"
 #include "settingspanel.h"
 #include "shapeframe.h"
+#include "titlebar.h"
 
 #include <QAction>
 #include <QCheckBox>
@@ -412,6 +413,10 @@ private slots:
         QTest::addRow("digit") << "Image1" << QPoint(20, 30) << int(Qt::RightButton) << false;
         QTest::addRow("colon") << "Image3" << QPoint(20, 30) << int(Qt::RightButton) << false;
         QTest::addRow("panel label") << "Label1" << QPoint(5, 5) << int(Qt::RightButton) << false;
+        // Buttons and check boxes let the right release through; it is still theirs.
+        for (const char *control : {"Check1", "Check2", "Command1", "Command2", "Command3"})
+            QTest::addRow("%s", control)
+                << control << QPoint(3, 3) << int(Qt::RightButton) << false;
         QTest::addRow("left button") << "" << QPoint(5, 5) << int(Qt::LeftButton) << false;
         QTest::addRow("middle button") << "" << QPoint(5, 5) << int(Qt::MiddleButton) << false;
     }
@@ -461,6 +466,43 @@ private slots:
         QCOMPARE(f.bar->size(), size);
     }
 
+    // Dragged by its title bar, the framed bar stays wholly on screen; the open panel then
+    // lifts it as far as needed, and closing the panel puts it back.
+    void draggedBarStaysOnScreen_data()
+    {
+        QTest::addColumn<QPoint>("dragTo");
+        QTest::addColumn<QPoint>("expectedTopLeft"); // -1: the farthest that fits
+        QTest::addRow("inside") << QPoint(500, 300) << QPoint(500, 300);
+        QTest::addRow("below the bottom") << QPoint(500, 1000) << QPoint(500, -1);
+        QTest::addRow("above the top") << QPoint(500, -5) << QPoint(500, 0);
+        QTest::addRow("left of the screen") << QPoint(-40, 300) << QPoint(0, 300);
+        QTest::addRow("right of the screen") << QPoint(1900, 300) << QPoint(-1, 300);
+    }
+
+    void draggedBarStaysOnScreen()
+    {
+        QFETCH(QPoint, dragTo);
+        QFETCH(QPoint, expectedTopLeft);
+        BarFixture f;
+        f.apply(1, 0, "30");
+        QVERIFY(f.bar->hasBorder());
+        const QRect screen = f.windows.screen;
+        emit f.bar->titleBar()->dragged(dragTo);
+        const QRect placed = f.bar->geometry();
+        QVERIFY(screen.contains(placed));
+        QCOMPARE(placed.x(),
+                 expectedTopLeft.x() < 0 ? screen.width() - placed.width() : expectedTopLeft.x());
+        QCOMPARE(placed.y(),
+                 expectedTopLeft.y() < 0 ? screen.height() - placed.height() : expectedTopLeft.y());
+
+        f.bar->openSettings();
+        QVERIFY(screen.contains(f.bar->geometry()));
+        QCOMPARE(f.bar->x(), placed.x());
+        QCOMPARE(f.bar->y(), std::min(placed.y(), screen.height() - f.bar->height()));
+        f.bar->cancelSettings();
+        QCOMPARE(f.bar->geometry(), placed);
+    }
+
     void exitEndsEverything()
     {
         BarFixture f;
@@ -476,4 +518,5 @@ private slots:
 };
 
 QTEST_MAIN(TestForm2)
+#include "titlebar.h"
 #include "tst_form2.moc"

@@ -104,12 +104,16 @@ check_control()
             fail "Depends lacks $pkg, but the program links $lib.so.6 (Depends: $depends)"
         fi
     done
-    # The X11 platform plugin is loaded at run time, so no shared library dependency finds it.
-    if grep -qx 'qt6-qpa-plugins' <<<"$groups"; then
-        pass "Depends has qt6-qpa-plugins"
-    else
-        fail "Depends lacks qt6-qpa-plugins, which holds Qt's X11 platform plugin"
-    fi
+    # Qt's X11 platform plugin and its Chinese texts are loaded at run time, so no shared
+    # library dependency finds them.
+    local runtime
+    for runtime in qt6-qpa-plugins qt6-translations-l10n; do
+        if grep -qx "$runtime" <<<"$groups"; then
+            pass "Depends has $runtime"
+        else
+            fail "Depends lacks $runtime, which the program loads at run time"
+        fi
+    done
 
     # The bar and the notice are in Chinese: one group must be CJK fonts only, so that any
     # choice apt makes can draw them.

@@ -9,6 +9,7 @@
 #include <QDir>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTest>
 
 namespace {
@@ -367,6 +368,41 @@ private slots:
         QCOMPARE(image.pixelColor(at).rgb(), f.bar->palette().color(QPalette::Shadow).rgb());
     }
 
+    // Return and Enter press a focused button as Space does; other keys do not.
+    void keysPressAFocusedButton_data()
+    {
+        QTest::addColumn<QString>("button");
+        QTest::addColumn<int>("key");
+        QTest::addColumn<QString>("pressed"); // "ok", "cancel", "choose" or ""
+        QTest::addRow("Return on OK") << "Command2" << int(Qt::Key_Return) << "ok";
+        QTest::addRow("Enter on OK") << "Command2" << int(Qt::Key_Enter) << "ok";
+        QTest::addRow("Space on OK") << "Command2" << int(Qt::Key_Space) << "ok";
+        QTest::addRow("Return on Cancel") << "Command3" << int(Qt::Key_Return) << "cancel";
+        QTest::addRow("Return on ...") << "Command1" << int(Qt::Key_Return) << "choose";
+        QTest::addRow("Escape on OK") << "Command2" << int(Qt::Key_Escape) << "";
+        QTest::addRow("A on Cancel") << "Command3" << int(Qt::Key_A) << "";
+    }
+
+    void keysPressAFocusedButton()
+    {
+        QFETCH(QString, button);
+        QFETCH(int, key);
+        QFETCH(QString, pressed);
+        BarFixture f;
+        SettingsPanel *p = f.bar->panel();
+        QSignalSpy ok(p, &SettingsPanel::okClicked);
+        QSignalSpy cancel(p, &SettingsPanel::cancelClicked);
+        f.bar->openSettings();
+        f.bar->activateWindow();
+        auto *target = f.bar->findChild<QPushButton *>(button);
+        QVERIFY(target);
+        target->setFocus();
+        QTest::keyClick(target, Qt::Key(key));
+        QCOMPARE(ok.count(), pressed == QLatin1String("ok") ? 1 : 0);
+        QCOMPARE(cancel.count(), pressed == QLatin1String("cancel") ? 1 : 0);
+        QCOMPARE(f.dialog.shownCount, pressed == QLatin1String("choose") ? 1 : 0);
+    }
+
     void soundChoice_data()
     {
         QTest::addColumn<QStringList>("answers"); // a null entry cancels the dialog
@@ -402,6 +438,7 @@ private slots:
         QCOMPARE(f.dialog.shownCount, answers.size());
         QCOMPARE(f.dialog.lastTitle, QStringLiteral("选择wav文件"));
         QCOMPARE(f.dialog.lastFilter, QStringLiteral("声音文件(*.wav)|*.wav"));
+        QCOMPARE(f.dialog.lastInitialFile, defaultSound()); // opens on the default sound
         QCOMPARE(p->Text1->text(), path.isEmpty() ? defaultSound() : path);
         QCOMPARE(f.messages.shown.size(), warnings);
         for (const FakeMessageBox::Shown &m : std::as_const(f.messages.shown)) {

@@ -29,6 +29,7 @@ void FakeCommonDialog::ShowOpen(QWidget *)
     ++shownCount;
     lastTitle = DialogTitle();
     lastFilter = Filter();
+    lastInitialFile = InitialFile();
     const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
     if (!answer.isNull())
         setFileName(answer);

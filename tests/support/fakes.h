@@ -60,6 +60,7 @@ public:
     int shownCount = 0;
     QString lastTitle;
     QString lastFilter;
+    QString lastInitialFile;
 
     void ShowOpen(QWidget *) override;
 };

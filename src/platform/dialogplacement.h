@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+#include <QRect>
+
+class QWidget;
+
+// Keeps the bar's own dialogs clear of the bar. The bar stays above every window, a modal box
+// included, so a dialog centred on it (as Qt and window managers place dialogs) would open
+// hidden under it and lock it. The dialog goes beside the bar instead, wholly on the bar's
+// screen, and the keyboard goes back to the bar once the dialog has closed.
+class DialogPlacement : public QObject
+{
+    Q_OBJECT
+
+public:
+    // Gaps between the dialog and the bar, and the room kept for a window manager's frame,
+    // whose size is known only once the dialog is on screen.
+    static constexpr int Gap = 8;
+    static constexpr QMargins FrameAllowance{8, 32, 8, 8};
+
+    // Watches `dialog` until it is destroyed; `anchor`'s window is the bar.
+    DialogPlacement(QWidget *dialog, QWidget *anchor);
+    ~DialogPlacement() override;
+
+    // Where a frame of `size` goes: left of `anchor`, else below, right or above it, the first
+    // that fits wholly on `screen`; failing all, on `screen` as near the left side as it fits.
+    static QRect besideRect(const QRect &anchor, const QSize &size, const QRect &screen);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void place();
+    void correctForFrame();
+
+    QWidget *m_dialog;
+    QPointer<QWidget> m_anchor;
+    bool m_frameChecked = false;
+};
