@@ -281,8 +281,8 @@ int main(int argc, char *argv[])
     Form2 &bar = program.bar();
     Form3 &notice = program.notice();
     // The notice counts 59 s and asks for the alert on every fourth of its ticks.
-    bar.panel()->Combo3->setCurrentIndex(59);
-    bar.panel()->Text1->setText(sound);
+    bar.panel()->reminderList->setCurrentIndex(59);
+    bar.panel()->soundPathBox->setText(sound);
 
     std::vector<double> requests; // tick times that asked for the alert
     QPointer<NoticeForm> hooked;
@@ -294,11 +294,11 @@ int main(int argc, char *argv[])
         if (!form || form == hooked)
             return;
         hooked = form;
-        phase = notice.counter().soundTicks;
+        phase = notice.counter().soundTicks();
         // Runs right after the notice's own handler, which asks the player to start.
-        QObject::connect(form->Timer1, &MetronomeTimer::timeout, &app, [&, form] {
+        QObject::connect(form->countTimer, &MetronomeTimer::timeout, &app, [&, form] {
             const double at = nowMs();
-            const qint16 soundTicks = notice.counter().soundTicks;
+            const qint16 soundTicks = notice.counter().soundTicks();
             // Every counting tick steps the sound phase; landing on 2 means this tick asked for
             // the alert. The closing tick leaves the phase alone.
             if (soundTicks != phase && soundTicks % 4 == 2) {
@@ -306,7 +306,7 @@ int main(int argc, char *argv[])
                 lastRequest = at;
             }
             phase = soundTicks;
-            if (notice.counter().noticeSeconds == 0 && int(requests.size()) < plays) {
+            if (notice.counter().noticeSeconds() == 0 && int(requests.size()) < plays) {
                 // The showing has counted out: close it before its closing message, once any
                 // alert of this last second has played (closing stops the sound).
                 QTimer::singleShot(800, &app, [&, form = QPointer<NoticeForm>(form)] {
@@ -321,7 +321,7 @@ int main(int argc, char *argv[])
     watch.setInterval(50);
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {
         if (!notice.isLoaded() && int(requests.size()) < plays)
-            notice.open();
+            notice.open(program.clock().nowMs());
         hook();
         // Let the last alert play out before stopping.
         if (int(requests.size()) >= plays && nowMs() - lastRequest > 1500)
@@ -330,7 +330,7 @@ int main(int argc, char *argv[])
     std::printf("alert_latency: %d alert(s) of %s, recording %s\n", plays, qPrintable(sound),
                 qPrintable(device));
     std::fflush(stdout);
-    notice.open();
+    notice.open(program.clock().nowMs());
     hook();
     watch.start();
     app.exec();

@@ -118,12 +118,12 @@ int main(int argc, char *argv[])
     Form2 &bar = program.bar();
     Form3 &notice = program.notice();
     // A talk long enough for the whole run (59:59), with the reminder the notice counts from.
-    bar.panel()->Combo1->setCurrentIndex(59);
-    bar.panel()->Combo2->setCurrentIndex(59);
-    bar.panel()->Combo3->setCurrentIndex(reminder);
-    bar.panel()->Check1->setChecked(false);
+    bar.panel()->minutesList->setCurrentIndex(59);
+    bar.panel()->secondsList->setCurrentIndex(59);
+    bar.panel()->reminderList->setCurrentIndex(reminder);
+    bar.panel()->noReminderBox->setChecked(false);
     if (!sound.isEmpty())
-        bar.panel()->Text1->setText(sound);
+        bar.panel()->soundPathBox->setText(sound);
     bar.applySettings();
 
     Series barSeries{"bar Timer1", {}};
@@ -141,37 +141,34 @@ int main(int argc, char *argv[])
 
     // The bar's tick is put between two of ours: the first times the delivery, before the
     // bar's own work (which may load the notice window); the second steers the talk.
-    QObject::disconnect(bar.Timer1, &MetronomeTimer::timeout, &bar, &Form2::tick);
-    QObject::connect(bar.Timer1, &MetronomeTimer::timeout, &app, [&] {
+    QObject::disconnect(bar.tickTimer, &MetronomeTimer::timeout, &bar, &Form2::tick);
+    QObject::connect(bar.tickTimer, &MetronomeTimer::timeout, &app, [&] {
         const qint64 k = barSeries.lateMs.size() + 1;
         barSeries.lateMs << elapsedMs() - k * 1000.0;
     });
-    QObject::connect(bar.Timer1, &MetronomeTimer::timeout, &bar, &Form2::tick);
-    QObject::connect(bar.Timer1, &MetronomeTimer::timeout, &app, [&] {
-        Countdown &countdown = bar.countdown();
+    QObject::connect(bar.tickTimer, &MetronomeTimer::timeout, &bar, &Form2::tick);
+    QObject::connect(bar.tickTimer, &MetronomeTimer::timeout, &app, [&] {
         NoticeForm *form = notice.form();
         if (form && form != shown) {
             // This tick reached the reminder and loaded a fresh notice window.
             shown = form;
-            const qint64 startOffsetMs = form->Timer1->nextDeadline() - 1000 - barStartMs;
+            const qint64 startOffsetMs = form->countTimer->nextDeadline() - 1000 - barStartMs;
             showings.append(Series{"notice Timer1", {}});
             const qsizetype index = showings.size() - 1;
             // The notice's own handler runs first; it only redraws two digits and may ask
             // for the sound, so this stamp is a fraction of a millisecond after delivery.
-            QObject::connect(form->Timer1, &MetronomeTimer::timeout, &app,
+            QObject::connect(form->countTimer, &MetronomeTimer::timeout, &app,
                              [&, index, startOffsetMs] {
                                  Series &s = showings[index];
                                  const qint64 n = s.lateMs.size() + 1;
                                  s.lateMs << elapsedMs() - (startOffsetMs + n * 1000.0);
                              });
             // Wind the bar back up so it never reaches time-up while the notice counts.
-            countdown.minutesLeft = 59;
-            countdown.secondsLeft = 59;
+            bar.setTimeLeft(59, 59);
         } else if (!notice.isLoaded()
                    && elapsedMs() + 1000.0 + showingMs <= seconds * 1000.0 + 400.0) {
             // Put the bar one second before its reminder point; its next tick opens the notice.
-            countdown.minutesLeft = 0;
-            countdown.secondsLeft = qint16(reminder + 1);
+            bar.setTimeLeft(0, reminder + 1);
         }
     });
     QObject::connect(&plain, &QTimer::timeout, &app, [&] {
@@ -181,7 +178,7 @@ int main(int argc, char *argv[])
 
     clock.start();
     bar.start();
-    barStartMs = bar.Timer1->nextDeadline() - 1000;
+    barStartMs = bar.tickTimer->nextDeadline() - 1000;
     plain.start();
     QTimer::singleShot(seconds * 1000 + 500, Qt::PreciseTimer, &app, &QCoreApplication::quit);
     std::printf("tick_accuracy: %d s, %s, notice counts %d s per showing\n", seconds,

@@ -151,29 +151,29 @@ int main(int argc, char *argv[])
     bar.load();
 
     // A 59:59 talk with the reminder at 59 s: the bar's ticks never reach it here.
-    bar.panel()->Combo1->setCurrentIndex(59);
-    bar.panel()->Combo2->setCurrentIndex(59);
-    bar.panel()->Combo3->setCurrentIndex(59);
-    bar.panel()->Check1->setChecked(false);
+    bar.panel()->minutesList->setCurrentIndex(59);
+    bar.panel()->secondsList->setCurrentIndex(59);
+    bar.panel()->reminderList->setCurrentIndex(59);
+    bar.panel()->noReminderBox->setChecked(false);
     bar.applySettings();
     bar.start();
     settle();
 
     PaintCounter barPaints;
-    bar.Image5->installEventFilter(&barPaints);
+    bar.secondsUnits->installEventFilter(&barPaints);
     for (int i = 0; i < warmUp; ++i)
-        warmTick(clock, bar.Timer1);
+        warmTick(clock, bar.tickTimer);
     barPaints.paints = 0;
 
     QElapsedTimer wall;
     wall.start();
     for (int i = 0; i < ticks; ++i) {
-        tc_bench_bar_tick(&clock, bar.Timer1);
+        tc_bench_bar_tick(&clock, bar.tickTimer);
         tc_bench_bar_paint();
     }
     const double barNs = double(wall.nsecsElapsed()) / ticks;
     const int barRepaints = barPaints.paints;
-    bar.Timer1->setEnabled(false);
+    bar.tickTimer->setEnabled(false);
 
     // The notice counts at most 59 s a showing; bring it up again as often as needed and
     // leave each showing's closing tick out.
@@ -185,24 +185,24 @@ int main(int argc, char *argv[])
     while (noticeTicks < ticks) {
         notice.unload();
         settle();
-        notice.open();
+        notice.open(clock.nowMs());
         settle();
         ++showings;
         NoticeForm *form = notice.form();
         PaintCounter paints;
-        form->Image2->installEventFilter(&paints);
-        for (int i = 0; i < warmUp && notice.counter().noticeSeconds > 0; ++i)
-            warmTick(clock, form->Timer1);
+        form->unitsDigit->installEventFilter(&paints);
+        for (int i = 0; i < warmUp && notice.counter().noticeSeconds() > 0; ++i)
+            warmTick(clock, form->countTimer);
         paints.paints = 0;
         wall.restart();
-        while (noticeTicks < ticks && notice.counter().noticeSeconds > 0) {
-            tc_bench_notice_tick(&clock, form->Timer1);
+        while (noticeTicks < ticks && notice.counter().noticeSeconds() > 0) {
+            tc_bench_notice_tick(&clock, form->countTimer);
             tc_bench_notice_paint();
             ++noticeTicks;
         }
         noticeNs += wall.nsecsElapsed();
         noticeRepaints += paints.paints;
-        form->Image2->removeEventFilter(&paints);
+        form->unitsDigit->removeEventFilter(&paints);
     }
     notice.unload();
     settle();

@@ -50,3 +50,8 @@ Form3 &Application::notice()
 {
     return m_parts->notice;
 }
+
+const Clock &Application::clock() const
+{
+    return m_parts->clock;
+}

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class Clock;
 class Form2;
 class Form3;
 
@@ -14,6 +15,7 @@ public:
 
     Form2 &bar();
     Form3 &notice();
+    const Clock &clock() const;
 
 private:
     struct Parts;

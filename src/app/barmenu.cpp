@@ -12,7 +12,7 @@ BarMenu::BarMenu(QWidget *parent)
 {
     setObjectName(QLatin1String(Layout::BarMenuName));
     setTitle(QStringLiteral("R3"));
-    QAction **targets[] = {&qidong, &resum, &sp, &sz, &exit};
+    QAction **targets[] = {&startAction, &pauseAction, &separator, &settingsAction, &exitAction};
     int i = 0;
     for (const Layout::MenuItem &item : Layout::barMenu()) {
         const QString caption = QString::fromUtf8(item.caption);

@@ -4,8 +4,8 @@
 
 class QAction;
 
-// The bar's popup menu: Start, Pause/Continue, Settings, Exit. The caption of the pause item
-// is the only record of a pause.
+// The bar's popup menu: Start, Pause/Continue, Settings, Exit. The items keep their names
+// from the window's layout as objectName.
 class BarMenu : public QMenu
 {
     Q_OBJECT
@@ -16,9 +16,9 @@ public:
 
     explicit BarMenu(QWidget *parent = nullptr);
 
-    QAction *qidong = nullptr;
-    QAction *resum = nullptr;
-    QAction *sp = nullptr;
-    QAction *sz = nullptr;
-    QAction *exit = nullptr;
+    QAction *startAction = nullptr;    // qidong
+    QAction *pauseAction = nullptr;    // resum: Pause, or Continue after a pause
+    QAction *separator = nullptr;      // sp
+    QAction *settingsAction = nullptr; // sz
+    QAction *exitAction = nullptr;     // exit
 };

@@ -47,11 +47,13 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
     connect(m_titleBar, &TitleBar::dragged, this, &Form2::moveOnScreen);
 
     const Layout::Control &shape = Layout::barControl("Shape1");
-    Shape1 = new ShapeFrame(QColor(QRgb(Layout::BarFrameColor)), Layout::BarFrameWidth, m_surface);
-    Shape1->setObjectName(QStringLiteral("Shape1"));
-    Shape1->setGeometry(shape.geometry.toPixels());
+    digitFrame =
+        new ShapeFrame(QColor(QRgb(Layout::BarFrameColor)), Layout::BarFrameWidth, m_surface);
+    digitFrame->setObjectName(QStringLiteral("Shape1"));
+    digitFrame->setGeometry(shape.geometry.toPixels());
 
-    PictureBox **images[] = {&Image1, &Image2, &Image3, &Image4, &Image5};
+    // Left to right: mm:ss.
+    PictureBox **images[] = {&minutesTens, &minutesUnits, &colon, &secondsTens, &secondsUnits};
     for (PictureBox **image : images) {
         const int index = int(image - images[0]) + 1;
         const QByteArray name = "Image" + QByteArray::number(index);
@@ -70,17 +72,16 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
     for (QWidget *control : m_surface->findChildren<QWidget *>())
         control->installEventFilter(this);
 
-    popmenu = new BarMenu(this);
-    connect(popmenu->qidong, &QAction::triggered, this, &Form2::start);
-    connect(popmenu->resum, &QAction::triggered, this, &Form2::pauseOrContinue);
-    connect(popmenu->sz, &QAction::triggered, this, &Form2::openSettings);
-    connect(popmenu->exit, &QAction::triggered, this, &Form2::exitBar);
+    menu = new BarMenu(this);
+    connect(menu->startAction, &QAction::triggered, this, &Form2::start);
+    connect(menu->pauseAction, &QAction::triggered, this, &Form2::pauseOrContinue);
+    connect(menu->settingsAction, &QAction::triggered, this, &Form2::openSettings);
+    connect(menu->exitAction, &QAction::triggered, this, &Form2::exitBar);
 
-    Timer1 = new MetronomeTimer(m_services.clock, this);
-    Timer1->setObjectName(QStringLiteral("Timer1"));
-    Timer1->setInterval(1000);
-    Timer1->setEnabled(true); // as laid out; start-up stops it before any event is handled
-    connect(Timer1, &MetronomeTimer::timeout, this, &Form2::tick);
+    tickTimer = new MetronomeTimer(m_services.clock, this);
+    tickTimer->setObjectName(QStringLiteral("Timer1"));
+    tickTimer->setInterval(1000);
+    connect(tickTimer, &MetronomeTimer::timeout, this, &Form2::tick);
 
     relayout(QPoint(0, 0));
 }
@@ -108,42 +109,45 @@ void Form2::load()
     m_services.windows.watchPrimaryScreen(
         this, [this](const QRect &before, const QRect &after) { followScreen(before, after); });
 
-    Image1->setPicture(m_services.strip.GraphicCell(0));
-    Image2->setPicture(m_services.strip.GraphicCell(0));
-    Image3->setPicture(m_services.strip.GraphicCell(10));
-    Image4->setPicture(m_services.strip.GraphicCell(0));
-    Image5->setPicture(m_services.strip.GraphicCell(0));
+    for (PictureBox *digit : {minutesTens, minutesUnits, secondsTens, secondsUnits})
+        digit->setPicture(m_services.strip.GraphicCell(0));
+    colon->setPicture(m_services.strip.GraphicCell(10));
 
-    m_countdown.presetMinutes = 0;
-    m_countdown.presetSeconds = 0;
+    m_countdown.setPreset(0, 0);
 
     m_panel->fillLists();
     m_panel->showDefaults();
     setWindowTitle(Title);
     m_titleBar->setTitle(Title);
-    m_panel->Check2->setEnabled(true);
+    m_panel->borderlessBox->setEnabled(true);
 
-    m_panel->Text1->setText(defaultSoundPath());
-    Timer1->setEnabled(false);
+    m_panel->soundPathBox->setText(defaultSoundPath());
+    followRunState();
+}
+
+// The tick timer runs exactly while the countdown does, and the pause item offers what the
+// run state says comes next.
+void Form2::followRunState()
+{
+    tickTimer->setEnabled(m_run.isRunning());
+    menu->pauseAction->setText(m_run.offersContinue() ? BarMenu::ContinueCaption
+                                                      : BarMenu::PauseCaption);
 }
 
 void Form2::start()
 {
-    Timer1->setEnabled(true);
+    m_run.start();
+    // A new schedule even when the countdown ran: the first tick comes a full second later.
+    tickTimer->restart();
+    followRunState();
     m_countdown.loadPreset();
     m_notice.unload();
 }
 
 void Form2::pauseOrContinue()
 {
-    QAction *resum = popmenu->resum;
-    if (resum->text() == BarMenu::PauseCaption) {
-        Timer1->setEnabled(false);
-        resum->setText(BarMenu::ContinueCaption);
-    } else if (resum->text() == BarMenu::ContinueCaption) {
-        Timer1->setEnabled(true);
-        resum->setText(BarMenu::PauseCaption);
-    }
+    m_run.pauseOrContinue();
+    followRunState();
 }
 
 void Form2::openSettings()
@@ -164,25 +168,25 @@ void Form2::cancelSettings()
 
 void Form2::applySettings()
 {
-    const ApplyDecision d =
-        ApplyDecision::decide(m_panel->Combo1->currentText(), m_panel->Combo2->currentText(),
-                              m_panel->Combo3->currentText());
+    const ApplyDecision d = ApplyDecision::decide(m_panel->minutesList->currentText(),
+                                                  m_panel->secondsList->currentText(),
+                                                  m_panel->reminderList->currentText());
     if (!d.accepted) {
         m_services.messages.warning(this, QStringLiteral("计时"), d.message);
         return;
     }
-    m_countdown.presetMinutes = d.presetMinutes;
-    m_countdown.presetSeconds = d.presetSeconds;
+    m_countdown.setPreset(d.presetMinutes, d.presetSeconds);
     if (d.reminderGiven)
-        m_countdown.reminderSeconds = d.reminderSeconds;
+        m_countdown.setReminderSeconds(d.reminderSeconds);
     else
-        m_panel->Check1->setChecked(true);
+        m_panel->noReminderBox->setChecked(true);
 
-    drawTime(m_countdown.presetMinutes, m_countdown.presetSeconds);
+    drawTime(m_countdown.presetMinutes(), m_countdown.presetSeconds());
     setHeightTwips(Layout::BarCollapsedHeight);
     m_services.windows.returnKeyboard(this);
-    Timer1->setEnabled(false);
-    setBorder(SettingsPanel::value(m_panel->Check2) != 1);
+    m_run.applied();
+    followRunState();
+    setBorder(m_panel->borderlessBox->checkState() != Qt::Checked);
     m_notice.unload();
 }
 
@@ -191,7 +195,7 @@ void Form2::exitBar()
     // The program is gone for the user, so its notice goes too, and the keyboard goes back
     // if the panel had it.
     m_notice.unload();
-    Timer1->setEnabled(false);
+    tickTimer->setEnabled(false);
     m_services.windows.returnKeyboard(this);
     close();
     emit exited();
@@ -199,36 +203,40 @@ void Form2::exitBar()
 
 void Form2::tick()
 {
-    const Countdown::TickResult result = m_countdown.tick(SettingsPanel::value(m_panel->Check1));
+    // The notice counts from when this tick was due, so after a stall it catches up with the
+    // bar instead of running behind it.
+    const qint64 due = tickTimer->lastDue();
+    const Countdown::TickResult result = m_countdown.tick(m_panel->noReminderBox->checkState());
     if (result.timeUp) {
-        Timer1->setEnabled(false);
+        m_run.timeUp();
+        followRunState();
         if (result.openClosingMessage)
-            m_notice.openClosingMessage();
+            m_notice.openClosingMessage(due);
     }
     if (result.openNotice)
-        m_notice.open();
-    drawTime(m_countdown.minutesLeft, m_countdown.secondsLeft);
+        m_notice.open(due);
+    drawTime(m_countdown.minutesLeft(), m_countdown.secondsLeft());
 }
 
 QString Form2::reminderText() const
 {
-    return m_panel->Combo3->currentText();
+    return m_panel->reminderList->currentText();
 }
 
 QString Form2::soundPath() const
 {
-    return m_panel->Text1->text();
+    return m_panel->soundPathBox->text();
 }
 
 void Form2::drawTime(int minutes, int seconds)
 {
-    showTwoDigits(minutes, Image1, Image2, m_services.strip);
-    showTwoDigits(seconds, Image4, Image5, m_services.strip);
+    showTwoDigits(minutes, minutesTens, minutesUnits, m_services.strip);
+    showTwoDigits(seconds, secondsTens, secondsUnits, m_services.strip);
 }
 
 void Form2::showMenu(const QPoint &globalPos)
 {
-    popmenu->popup(globalPos);
+    menu->popup(globalPos);
 }
 
 // Top and left stay, so the bar grows downwards, unless the open panel would reach below the

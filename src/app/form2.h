@@ -1,6 +1,7 @@
 #pragma once
 
 #include "countdown.h"
+#include "runstate.h"
 
 #include <QImage>
 #include <QWidget>
@@ -56,6 +57,8 @@ public:
 
     // One second of the countdown.
     void tick();
+    // Moves the time left, keeping the tick's schedule; the next tick draws it.
+    void setTimeLeft(int minutes, int seconds) { m_countdown.setTimeLeft(minutes, seconds); }
 
     // What the notice window reads from the bar.
     QString reminderText() const;
@@ -63,19 +66,21 @@ public:
 
     int heightTwips() const { return m_heightTwips; }
     bool hasBorder() const { return m_bordered; }
-    Countdown &countdown() { return m_countdown; }
+    const Countdown &countdown() const { return m_countdown; }
+    const RunState &runState() const { return m_run; }
     SettingsPanel *panel() const { return m_panel; }
     TitleBar *titleBar() const { return m_titleBar; }
     QWidget *surface() const;
 
-    BarMenu *popmenu = nullptr;
-    MetronomeTimer *Timer1 = nullptr;
-    ShapeFrame *Shape1 = nullptr;
-    PictureBox *Image1 = nullptr;
-    PictureBox *Image2 = nullptr;
-    PictureBox *Image3 = nullptr;
-    PictureBox *Image4 = nullptr;
-    PictureBox *Image5 = nullptr;
+    // The layout's names live on as objectName: popmenu, Timer1, Shape1, Image1 to Image5.
+    BarMenu *menu = nullptr;
+    MetronomeTimer *tickTimer = nullptr;
+    ShapeFrame *digitFrame = nullptr;
+    PictureBox *minutesTens = nullptr;
+    PictureBox *minutesUnits = nullptr;
+    PictureBox *colon = nullptr;
+    PictureBox *secondsTens = nullptr;
+    PictureBox *secondsUnits = nullptr;
 
 signals:
     void exited();
@@ -94,10 +99,12 @@ private:
     QSize outerSize() const;
     void showMenu(const QPoint &globalPos);
     void drawTime(int minutes, int seconds);
+    void followRunState();
 
     Services m_services;
     NoticeHandle &m_notice;
     Countdown m_countdown;
+    RunState m_run;
     BarSurface *m_surface = nullptr;
     TitleBar *m_titleBar = nullptr;
     SettingsPanel *m_panel = nullptr;

@@ -48,44 +48,46 @@ Form3::~Form3()
     delete m_window.data();
 }
 
-void Form3::load()
+void Form3::load(qint64 dueMs)
 {
     auto *window = new NoticeForm(m_services.clock);
     m_window = window;
-    connect(window->Timer1, &MetronomeTimer::timeout, this, &Form3::onTimer1);
-    connect(window->Timer2, &MetronomeTimer::timeout, this, &Form3::onTimer2);
+    m_soundOwed = false;
+    connect(window->countTimer, &MetronomeTimer::timeout, this, &Form3::countTick);
+    connect(window->closeTimer, &MetronomeTimer::timeout, this, &Form3::closeTick);
 
     m_services.windows.showTopmost(window, centredGeometry());
     m_services.windows.keepOnTop(window);
 
-    window->Timer1->setEnabled(true);
+    window->countTimer->startAt(dueMs);
 
     m_counter.load(m_bar.reminderText().toInt());
-    showTwoDigits(m_counter.noticeSeconds, window->Image1, window->Image2, m_services.strip);
+    showTwoDigits(m_counter.noticeSeconds(), window->tensDigit, window->unitsDigit,
+                  m_services.strip);
 
     const QSize digit = Layout::NoticeDigitSize.toPixels().size();
-    for (PictureBox *image : {window->Image1, window->Image2}) {
+    for (PictureBox *image : {window->tensDigit, window->unitsDigit}) {
         image->setStretch(true);
         image->resize(digit);
     }
-    window->Timer2->setEnabled(false);
+    window->closeTimer->setEnabled(false);
 }
 
-void Form3::open()
+void Form3::open(qint64 dueMs)
 {
     if (!isLoaded())
-        load();
+        load(dueMs);
     if (!m_window->isVisible())
         m_window->show();
     m_window->raise();
 }
 
-void Form3::openClosingMessage()
+void Form3::openClosingMessage(qint64 dueMs)
 {
     if (!isLoaded())
-        load();
+        load(dueMs);
     m_window->showClosingMessage(ClosingMessage);
-    open();
+    open(dueMs);
 }
 
 void Form3::unload()
@@ -95,31 +97,39 @@ void Form3::unload()
     NoticeForm *window = m_window.data();
     m_window.clear();
     m_services.sound.stop();
-    window->Timer1->setEnabled(false);
-    window->Timer2->setEnabled(false);
+    window->countTimer->setEnabled(false);
+    window->closeTimer->setEnabled(false);
     window->hide();
     // May run inside one of the window's own timer ticks.
     window->deleteLater();
 }
 
-void Form3::onTimer1()
+void Form3::countTick()
 {
     NoticeForm *window = m_window.data();
     if (!window)
         return;
     const NoticeCounter::Step step = m_counter.tick();
     if (step == NoticeCounter::Step::Closing) {
+        m_soundOwed = false;
         window->showClosingMessage(ClosingMessage);
-        window->Timer1->setEnabled(false);
-        window->Timer2->setEnabled(true);
+        // The closing delay runs from when this tick was due, like everything else.
+        const qint64 due = window->countTimer->lastDue();
+        window->countTimer->setEnabled(false);
+        window->closeTimer->startAt(due);
         return;
     }
-    showTwoDigits(m_counter.noticeSeconds, window->Image1, window->Image2, m_services.strip);
-    if (step == NoticeCounter::Step::CountedWithSound)
+    showTwoDigits(m_counter.noticeSeconds(), window->tensDigit, window->unitsDigit,
+                  m_services.strip);
+    // Ticks missed in a stall come in a burst: their alerts make one sound, at its end.
+    m_soundOwed = m_soundOwed || step == NoticeCounter::Step::CountedWithSound;
+    if (m_soundOwed && !window->countTimer->isBehind()) {
+        m_soundOwed = false;
         m_services.sound.play(m_bar.soundPath());
+    }
 }
 
-void Form3::onTimer2()
+void Form3::closeTick()
 {
     if (m_counter.closingTick())
         unload();

@@ -41,8 +41,8 @@ public:
     Form3(const Services &services, BarReadout bar, QObject *parent = nullptr);
     ~Form3() override;
 
-    void open() override;
-    void openClosingMessage() override;
+    void open(qint64 dueMs) override;
+    void openClosingMessage(qint64 dueMs) override;
     void unload() override;
     bool isLoaded() const override { return !m_window.isNull(); }
 
@@ -51,13 +51,14 @@ public:
     const NoticeCounter &counter() const { return m_counter; }
 
 private:
-    void load();
+    void load(qint64 dueMs);
     QRect centredGeometry() const;
-    void onTimer1();
-    void onTimer2();
+    void countTick();
+    void closeTick();
 
     Services m_services;
     BarReadout m_bar;
     NoticeCounter m_counter;
     QPointer<NoticeForm> m_window;
+    bool m_soundOwed = false; // a sound tick came while catching up with missed ticks
 };

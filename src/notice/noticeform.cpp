@@ -63,16 +63,16 @@ NoticeForm::NoticeForm(Clock &clock, QWidget *parent)
     setAutoFillBackground(true);
 
     const Layout::Control &shape = Layout::noticeControl("Shape1");
-    Shape1 = new ShapeFrame(QColor(QRgb(Layout::NoticeFrameColor)), Layout::NoticeFrameWidth, this);
-    Shape1->setObjectName(QLatin1String(shape.name));
-    Shape1->setGeometry(shape.geometry.toPixels());
+    frame = new ShapeFrame(QColor(QRgb(Layout::NoticeFrameColor)), Layout::NoticeFrameWidth, this);
+    frame->setObjectName(QLatin1String(shape.name));
+    frame->setGeometry(shape.geometry.toPixels());
 
-    Label1 = makeLabel("Label1", this);
-    Image1 = makeImage("Image1", this);
-    Image2 = makeImage("Image2", this);
-    Label2 = makeLabel("Label2", this);
-    Timer1 = makeTimer("Timer1", clock, this);
-    Timer2 = makeTimer("Timer2", clock, this);
+    messageLabel = makeLabel("Label1", this);
+    tensDigit = makeImage("Image1", this);
+    unitsDigit = makeImage("Image2", this);
+    unitLabel = makeLabel("Label2", this);
+    countTimer = makeTimer("Timer1", clock, this);
+    closeTimer = makeTimer("Timer2", clock, this);
 }
 
 QFont NoticeForm::labelFont()
@@ -90,13 +90,13 @@ QFont NoticeForm::labelFont()
 
 void NoticeForm::showClosingMessage(const QString &message)
 {
-    Image1->hide();
-    Image2->hide();
-    Label2->hide();
+    tensDigit->hide();
+    unitsDigit->hide();
+    unitLabel->hide();
     QFont font = labelFont();
-    const int room = Label1->contentsRect().width();
+    const int room = messageLabel->contentsRect().width();
     while (font.pointSize() > 8 && QFontMetrics(font).horizontalAdvance(message) > room)
         font.setPointSize(font.pointSize() - 1);
-    Label1->setFont(font);
-    Label1->setText(message);
+    messageLabel->setFont(font);
+    messageLabel->setText(message);
 }

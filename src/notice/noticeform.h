@@ -18,15 +18,17 @@ public:
 
     static QFont labelFont();
 
-    // Puts the closing message in Label1 alone. At the layout's 24 points it is wider than
-    // the label and would lose its last character, so the font steps down until it fits.
+    // Puts the closing message alone in the message label. At the layout's 24 points it is wider
+    // than the label and would lose its last character, so the font steps down until it fits.
     void showClosingMessage(const QString &message);
 
-    ShapeFrame *Shape1 = nullptr;
-    QLabel *Label1 = nullptr;
-    PictureBox *Image1 = nullptr;
-    PictureBox *Image2 = nullptr;
-    QLabel *Label2 = nullptr;
-    MetronomeTimer *Timer1 = nullptr;
-    MetronomeTimer *Timer2 = nullptr;
+    // The layout's names live on as objectName: Shape1, Label1, Image1, Image2, Label2,
+    // Timer1, Timer2.
+    ShapeFrame *frame = nullptr;
+    QLabel *messageLabel = nullptr; // "剩余", later the closing message
+    PictureBox *tensDigit = nullptr;
+    PictureBox *unitsDigit = nullptr;
+    QLabel *unitLabel = nullptr; // "秒"
+    MetronomeTimer *countTimer = nullptr;
+    MetronomeTimer *closeTimer = nullptr;
 };

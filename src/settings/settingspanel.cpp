@@ -10,44 +10,44 @@
 #include <QLineEdit>
 #include <QPushButton>
 
+#include <algorithm>
+#include <vector>
+
 namespace {
 
-template<typename W>
-W *place(W *widget, const char *name)
+QWidget *make(const Layout::Control &c, QWidget *parent)
 {
-    const Layout::Control &c = Layout::barControl(name);
-    widget->setObjectName(QLatin1String(name));
-    widget->setGeometry(c.geometry.toPixels());
-    return widget;
-}
-
-QString caption(const char *name)
-{
-    return QString::fromUtf8(Layout::barControl(name).caption);
-}
-
-QLabel *label(const char *name, QWidget *parent)
-{
-    return place(new TextLabel(caption(name), parent), name);
-}
-
-QComboBox *dropDown(const char *name, QWidget *parent)
-{
-    auto *combo = place(new QComboBox(parent), name);
-    combo->setEditable(false); // a list to pick from, never typed into
-    return combo;
-}
-
-QCheckBox *checkBox(const char *name, QWidget *parent)
-{
-    return place(new QCheckBox(caption(name), parent), name);
-}
-
-QPushButton *button(const char *name, QWidget *parent)
-{
-    auto *b = place(new QPushButton(caption(name), parent), name);
-    b->setAutoDefault(false);
-    return b;
+    const QString caption = QString::fromUtf8(c.caption);
+    QWidget *w = nullptr;
+    switch (c.kind) {
+    case Layout::Kind::Label:
+        w = new TextLabel(caption, parent);
+        break;
+    case Layout::Kind::DropDown: {
+        auto *combo = new QComboBox(parent);
+        combo->setEditable(false); // a list to pick from, never typed into
+        w = combo;
+        break;
+    }
+    case Layout::Kind::CheckBox:
+        w = new QCheckBox(caption, parent);
+        break;
+    case Layout::Kind::TextBox:
+        w = new QLineEdit(parent);
+        break;
+    case Layout::Kind::Button: {
+        auto *b = new QPushButton(caption, parent);
+        b->setAutoDefault(false);
+        w = b;
+        break;
+    }
+    case Layout::Kind::Frame:
+    case Layout::Kind::Picture:
+        return nullptr; // not on the panel
+    }
+    w->setObjectName(QLatin1String(c.name));
+    w->setGeometry(c.geometry.toPixels());
+    return w;
 }
 
 } // namespace
@@ -57,72 +57,64 @@ SettingsPanel::SettingsPanel(QWidget *surface, CommonDialog &dialog, MessageBox 
     : QObject(surface)
     , m_surface(surface)
 {
-    // Created in tab order, so the focus chain follows the rows.
-    Label1 = label("Label1", surface);
-    Combo1 = dropDown("Combo1", surface);
-    Label2 = label("Label2", surface);
-    Combo2 = dropDown("Combo2", surface);
-    Label3 = label("Label3", surface);
-    Label4 = label("Label4", surface);
-    Combo3 = dropDown("Combo3", surface);
-    Label5 = label("Label5", surface);
-    Check1 = checkBox("Check1", surface);
-    Label6 = label("Label6", surface);
-    Text1 = place(new QLineEdit(surface), "Text1");
-    Command1 = button("Command1", surface);
-    Command2 = button("Command2", surface);
-    Command3 = button("Command3", surface);
-    Check2 = checkBox("Check2", surface);
+    // The layout's tab indexes give the focus chain; labels take no focus.
+    std::vector<const Layout::Control *> controls;
+    for (const Layout::Control &c : Layout::barSettingsPanel())
+        controls.push_back(&c);
+    std::ranges::sort(controls, {}, &Layout::Control::tabIndex);
+    QWidget *previous = nullptr;
+    for (const Layout::Control *c : controls) {
+        QWidget *w = make(*c, surface);
+        if (!w || w->focusPolicy() == Qt::NoFocus)
+            continue;
+        if (previous)
+            QWidget::setTabOrder(previous, w);
+        previous = w;
+    }
 
-    QWidget *chain[] = {Combo1,   Combo2,   Combo3,   Check1, Text1,
-                        Command1, Command2, Command3, Check2};
-    for (size_t i = 1; i < std::size(chain); ++i)
-        QWidget::setTabOrder(chain[i - 1], chain[i]);
+    const auto find = [surface]<typename W>(W *&member, const char *name) {
+        member = surface->findChild<W *>(QLatin1String(name), Qt::FindDirectChildrenOnly);
+        Q_ASSERT(member);
+    };
+    find(minutesList, "Combo1");
+    find(secondsList, "Combo2");
+    find(reminderList, "Combo3");
+    find(noReminderBox, "Check1");
+    find(soundPathBox, "Text1");
+    find(browseButton, "Command1");
+    find(okButton, "Command2");
+    find(cancelButton, "Command3");
+    find(borderlessBox, "Check2");
 
-    for (QPushButton *b : {Command1, Command2, Command3})
+    for (QPushButton *b : {browseButton, okButton, cancelButton})
         b->installEventFilter(this);
 
-    m_chooser = std::make_unique<SoundChooser>(dialog, messages, Text1, defaultSoundPath);
+    m_chooser = std::make_unique<SoundChooser>(dialog, messages, soundPathBox, defaultSoundPath);
 
-    connect(Combo3, &QComboBox::activated, this, &SettingsPanel::reminderPicked);
-    connect(Command1, &QPushButton::clicked, this, [this] { m_chooser->choose(m_surface); });
-    connect(Command2, &QPushButton::clicked, this, &SettingsPanel::okClicked);
-    connect(Command3, &QPushButton::clicked, this, &SettingsPanel::cancelClicked);
+    connect(reminderList, &QComboBox::activated, this, &SettingsPanel::reminderPicked);
+    connect(browseButton, &QPushButton::clicked, this, [this] { m_chooser->choose(m_surface); });
+    connect(okButton, &QPushButton::clicked, this, &SettingsPanel::okClicked);
+    connect(cancelButton, &QPushButton::clicked, this, &SettingsPanel::cancelClicked);
 }
 
 SettingsPanel::~SettingsPanel() = default;
 
 void SettingsPanel::fillLists()
 {
-    Combo1->clear();
-    Combo2->clear();
-    Combo3->clear();
+    for (QComboBox *list : {minutesList, secondsList, reminderList})
+        list->clear();
     for (int i = 0; i <= 59; ++i) {
         const QString text = QString::number(i);
-        Combo1->addItem(text);
-        Combo2->addItem(text);
-        Combo3->addItem(text);
+        for (QComboBox *list : {minutesList, secondsList, reminderList})
+            list->addItem(text);
     }
 }
 
 void SettingsPanel::showDefaults()
 {
-    Combo1->setCurrentIndex(Combo1->findText(QStringLiteral("6")));
-    Combo2->setCurrentIndex(Combo2->findText(QStringLiteral("0")));
-    Combo3->setCurrentIndex(Combo3->findText(QStringLiteral("30")));
-}
-
-int SettingsPanel::value(const QCheckBox *box)
-{
-    switch (box->checkState()) {
-    case Qt::Unchecked:
-        return 0;
-    case Qt::Checked:
-        return 1;
-    case Qt::PartiallyChecked:
-        break;
-    }
-    return 2;
+    minutesList->setCurrentIndex(minutesList->findText(QStringLiteral("6")));
+    secondsList->setCurrentIndex(secondsList->findText(QStringLiteral("0")));
+    reminderList->setCurrentIndex(reminderList->findText(QStringLiteral("30")));
 }
 
 // Return and Enter press a focused button, as Space does: on the desktop this panel was made
@@ -141,5 +133,5 @@ bool SettingsPanel::eventFilter(QObject *watched, QEvent *event)
 void SettingsPanel::reminderPicked(int index)
 {
     // "0" means no reminder; picking a real reminder point switches the reminder back on.
-    Check1->setChecked(Combo3->itemText(index) == QLatin1String("0"));
+    noReminderBox->setChecked(reminderList->itemText(index) == QLatin1String("0"));
 }

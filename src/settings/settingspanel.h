@@ -15,7 +15,8 @@ class QWidget;
 class SoundChooser;
 
 // The settings controls in the lower part of the bar. They are children of the bar's own
-// surface; OK and Cancel are the bar's business and are only announced here.
+// surface; OK and Cancel are the bar's business and are only announced here. Each control
+// keeps its name from the window's layout as its objectName.
 class SettingsPanel : public QObject
 {
     Q_OBJECT
@@ -28,24 +29,15 @@ public:
     void fillLists();    // "0".."59" in all three lists
     void showDefaults(); // 6 minutes, 0 seconds, reminder 30
 
-    // A check box as a number: 0 unchecked, 1 checked, 2 greyed.
-    static int value(const QCheckBox *box);
-
-    QLabel *Label1 = nullptr;
-    QComboBox *Combo1 = nullptr;
-    QLabel *Label2 = nullptr;
-    QComboBox *Combo2 = nullptr;
-    QLabel *Label3 = nullptr;
-    QLabel *Label4 = nullptr;
-    QComboBox *Combo3 = nullptr;
-    QLabel *Label5 = nullptr;
-    QCheckBox *Check1 = nullptr;
-    QLabel *Label6 = nullptr;
-    QLineEdit *Text1 = nullptr;
-    QPushButton *Command1 = nullptr;
-    QPushButton *Command2 = nullptr;
-    QPushButton *Command3 = nullptr;
-    QCheckBox *Check2 = nullptr;
+    QComboBox *minutesList = nullptr;    // Combo1
+    QComboBox *secondsList = nullptr;    // Combo2
+    QComboBox *reminderList = nullptr;   // Combo3
+    QCheckBox *noReminderBox = nullptr;  // Check1
+    QLineEdit *soundPathBox = nullptr;   // Text1
+    QPushButton *browseButton = nullptr; // Command1, "..."
+    QPushButton *okButton = nullptr;     // Command2
+    QPushButton *cancelButton = nullptr; // Command3
+    QCheckBox *borderlessBox = nullptr;  // Check2
 
 signals:
     void okClicked();

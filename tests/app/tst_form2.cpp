@@ -129,29 +129,29 @@ private slots:
     void startUpState()
     {
         BarFixture f;
-        Countdown &c = f.bar->countdown();
-        QCOMPARE(c.presetMinutes, qint16(0));
-        QCOMPARE(c.presetSeconds, qint16(0));
-        QCOMPARE(c.reminderSeconds, qint16(0));
-        QCOMPARE(c.minutesLeft, qint16(0));
-        QCOMPARE(c.secondsLeft, qint16(0));
-        QVERIFY(!f.bar->Timer1->isEnabled());
-        QCOMPARE(f.bar->Timer1->objectName(), QStringLiteral("Timer1"));
-        QCOMPARE(f.bar->Timer1->interval(), 1000);
-        QCOMPARE(f.bar->popmenu->resum->text(), QStringLiteral("暂停"));
-        QVERIFY(!f.bar->popmenu->isVisible());
+        const Countdown &c = f.bar->countdown();
+        QCOMPARE(c.presetMinutes(), qint16(0));
+        QCOMPARE(c.presetSeconds(), qint16(0));
+        QCOMPARE(c.reminderSeconds(), qint16(0));
+        QCOMPARE(c.minutesLeft(), qint16(0));
+        QCOMPARE(c.secondsLeft(), qint16(0));
+        QVERIFY(!f.bar->tickTimer->isEnabled());
+        QCOMPARE(f.bar->tickTimer->objectName(), QStringLiteral("Timer1"));
+        QCOMPARE(f.bar->tickTimer->interval(), 1000);
+        QCOMPARE(f.bar->menu->pauseAction->text(), QStringLiteral("暂停"));
+        QVERIFY(!f.bar->menu->isVisible());
         SettingsPanel *p = f.bar->panel();
-        QCOMPARE(p->Check1->checkState(), Qt::Unchecked);
-        QCOMPARE(p->Check2->checkState(), Qt::Unchecked);
-        QVERIFY(p->Check2->isEnabled());
-        QCOMPARE(p->Text1->text(), QCoreApplication::applicationDirPath() + QDir::separator()
-                                       + QStringLiteral("blip.wav"));
+        QCOMPARE(p->noReminderBox->checkState(), Qt::Unchecked);
+        QCOMPARE(p->borderlessBox->checkState(), Qt::Unchecked);
+        QVERIFY(p->borderlessBox->isEnabled());
+        QCOMPARE(p->soundPathBox->text(), QCoreApplication::applicationDirPath() + QDir::separator()
+                                              + QStringLiteral("blip.wav"));
         QCOMPARE(f.shown(), QStringLiteral("00:00"));
         QCOMPARE(f.bar->windowTitle(), QStringLiteral("演讲倒计时"));
         QVERIFY(!f.bar->hasBorder());
         QVERIFY(f.fakeNotice.calls.isEmpty()); // start-up leaves the notice alone
-        QVERIFY(!p->Combo1->isVisibleTo(f.bar.get())
-                || p->Combo1->mapTo(f.bar.get(), QPoint()).y() >= f.bar->height());
+        QVERIFY(!p->minutesList->isVisibleTo(f.bar.get())
+                || p->minutesList->mapTo(f.bar.get(), QPoint()).y() >= f.bar->height());
     }
 
     void listsHoldZeroToFiftyNine()
@@ -162,7 +162,7 @@ private slots:
             expected << QString::number(i);
         SettingsPanel *p = f.bar->panel();
         const QList<QPair<QComboBox *, QString>> lists{
-            {p->Combo1, "6"}, {p->Combo2, "0"}, {p->Combo3, "30"}};
+            {p->minutesList, "6"}, {p->secondsList, "0"}, {p->reminderList, "30"}};
         for (const auto &[combo, current] : lists) {
             QStringList items;
             for (int i = 0; i < combo->count(); ++i)
@@ -177,13 +177,13 @@ private slots:
     {
         BarFixture f;
         QStringList names, captions;
-        for (QAction *a : f.bar->popmenu->actions()) {
+        for (QAction *a : f.bar->menu->actions()) {
             names << a->objectName();
             captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
         }
         QCOMPARE(names, (QStringList{"qidong", "resum", "sp", "sz", "exit"}));
         QCOMPARE(captions, (QStringList{"启动", "暂停", "-", "设置", "退出"}));
-        QCOMPARE(f.bar->popmenu->objectName(), QStringLiteral("popmenu"));
+        QCOMPARE(f.bar->menu->objectName(), QStringLiteral("popmenu"));
     }
 
     void runStateTransitions_data()
@@ -219,26 +219,45 @@ private slots:
         BarFixture f; // preset 0:00: the first tick of any run is a time-up
         for (const QString &c : commands)
             command(f, c);
-        QCOMPARE(f.bar->Timer1->isEnabled(), running);
-        QCOMPARE(f.bar->popmenu->resum->text(), caption);
+        QCOMPARE(f.bar->tickTimer->isEnabled(), running);
+        QCOMPARE(f.bar->menu->pauseAction->text(), caption);
     }
 
     void startLoadsThePresetWithoutRedrawing()
     {
         BarFixture f;
+        f.apply(2, 0, "30");
+        f.bar->start();
+        f.clock.advance(1000); // 01:59 left over from an earlier run
         f.apply(5, 7, "30");
         QCOMPARE(f.shown(), QStringLiteral("05:07"));
-        f.bar->countdown().minutesLeft = 2; // left over from an earlier run
+        QCOMPARE(f.bar->countdown().minutesLeft(), qint16(1));
         f.fakeNotice.calls.clear();
         f.bar->start();
-        QCOMPARE(f.bar->countdown().minutesLeft, qint16(5));
-        QCOMPARE(f.bar->countdown().secondsLeft, qint16(7));
+        QCOMPARE(f.bar->countdown().minutesLeft(), qint16(5));
+        QCOMPARE(f.bar->countdown().secondsLeft(), qint16(7));
         QCOMPARE(f.fakeNotice.calls, QStringList{"unload"});
         QCOMPARE(f.shown(), QStringLiteral("05:07"));
         f.clock.advance(999);
         QCOMPARE(f.shown(), QStringLiteral("05:07"));
         f.clock.advance(1);
         QCOMPARE(f.shown(), QStringLiteral("05:06"));
+    }
+
+    // Start restarts the tick's schedule: the first tick of the new talk comes a full second
+    // after Start, also when the countdown was running (half-way to its next tick here).
+    void startWhileRunningRestartsTheSchedule()
+    {
+        BarFixture f;
+        f.apply(1, 0, "30");
+        f.bar->start();
+        f.clock.advance(1500);
+        QCOMPARE(f.shown(), QStringLiteral("00:59"));
+        f.bar->start();
+        f.clock.advance(999);
+        QCOMPARE(f.bar->countdown().secondsLeft(), qint16(0)); // not ticked yet
+        f.clock.advance(1);
+        QCOMPARE(f.shown(), QStringLiteral("00:59"));
     }
 
     void pauseFreezesAndContinueGoesOn()
@@ -264,10 +283,10 @@ private slots:
         QCOMPARE(f.shown(), QStringLiteral("00:59"));
         f.clock.advance(59'000);
         QCOMPARE(f.shown(), QStringLiteral("00:00"));
-        QVERIFY(f.bar->Timer1->isEnabled());
+        QVERIFY(f.bar->tickTimer->isEnabled());
         f.clock.advance(1000);
         QCOMPARE(f.shown(), QStringLiteral("01:00"));
-        QVERIFY(!f.bar->Timer1->isEnabled());
+        QVERIFY(!f.bar->tickTimer->isEnabled());
         f.clock.advance(5000);
         QCOMPARE(f.shown(), QStringLiteral("01:00"));
     }
@@ -295,7 +314,7 @@ private slots:
         BarFixture f;
         f.apply(0, seconds, reminder);
         if (noReminder)
-            f.bar->panel()->Check1->setChecked(true);
+            f.bar->panel()->noReminderBox->setChecked(true);
         f.bar->start();
         f.fakeNotice.calls.clear();
         QStringList seen;
@@ -312,7 +331,7 @@ private slots:
     {
         BarFixture f;
         f.apply(0, 5, "0"); // keeps reminderSeconds at 0 and ticks the box
-        f.bar->panel()->Check1->setChecked(false);
+        f.bar->panel()->noReminderBox->setChecked(false);
         f.bar->start();
         f.fakeNotice.calls.clear();
         f.clock.advance(5000);
@@ -328,7 +347,7 @@ private slots:
         f.bar->start();
         f.clock.advance(2000);
         f.clock.jump(5000);
-        f.bar->Timer1->processDue();
+        f.bar->tickTimer->processDue();
         QCOMPARE(f.shown(), QStringLiteral("00:53"));
     }
 
@@ -339,7 +358,7 @@ private slots:
         f.bar->openSettings();
         QCOMPARE(f.bar->height(), 347);
         QCOMPARE(f.bar->pos(), topLeft);
-        QVERIFY(f.bar->Timer1->isEnabled() == false);
+        QVERIFY(f.bar->tickTimer->isEnabled() == false);
         f.bar->openSettings();
         QCOMPARE(f.bar->height(), 347);
         f.bar->cancelSettings();
@@ -397,7 +416,7 @@ private slots:
         f.clock.advance(2000);
         QCOMPARE(f.shown(), QStringLiteral("00:58"));
         f.bar->cancelSettings();
-        QVERIFY(f.bar->Timer1->isEnabled());
+        QVERIFY(f.bar->tickTimer->isEnabled());
     }
 
     void rightClickOpensTheMenuOnlyOnTheSurface_data()
@@ -435,8 +454,8 @@ private slots:
         // Through the window, so the click finds its widget as a real one would.
         const QPoint at = w->mapTo(f.bar.get(), offset);
         QTest::mouseClick(f.bar->windowHandle(), Qt::MouseButton(button), {}, at);
-        QCOMPARE(f.bar->popmenu->isVisible(), opens);
-        f.bar->popmenu->hide();
+        QCOMPARE(f.bar->menu->isVisible(), opens);
+        f.bar->menu->hide();
     }
 
     void followsTheScreen_data()
@@ -457,7 +476,7 @@ private slots:
         QFETCH(QPoint, expectedTopRight);
         BarFixture f;
         if (!bordered)
-            f.bar->panel()->Check2->setChecked(true);
+            f.bar->panel()->borderlessBox->setChecked(true);
         f.apply(1, 0, "30");
         QCOMPARE(f.bar->hasBorder(), bordered);
         const QSize size = f.bar->size();
@@ -512,7 +531,7 @@ private slots:
         f.bar->exitBar();
         QCOMPARE(exited.count(), 1);
         QCOMPARE(f.fakeNotice.calls, QStringList{"unload"});
-        QVERIFY(!f.bar->Timer1->isEnabled());
+        QVERIFY(!f.bar->tickTimer->isEnabled());
         QVERIFY(!f.bar->isVisible());
     }
 };

@@ -54,11 +54,11 @@ private:
                 s.unloadTick = k;
                 break;
             }
-            if (!s.closingTick && w->Timer2->isEnabled()) {
+            if (!s.closingTick && w->closeTimer->isEnabled()) {
                 s.closingTick = k;
-                s.bareMessage = w->Label1->text() == Form3::ClosingMessage
-                                && !w->Image1->isVisible() && !w->Image2->isVisible()
-                                && !w->Label2->isVisible();
+                s.bareMessage = w->messageLabel->text() == Form3::ClosingMessage
+                                && !w->tensDigit->isVisible() && !w->unitsDigit->isVisible()
+                                && !w->unitLabel->isVisible();
             }
             if (!s.closingTick)
                 s.digits << f.noticeShown();
@@ -77,14 +77,14 @@ private:
     static void openWith(BarFixture &f, const QString &reminder)
     {
         f.pick("Combo3", reminder);
-        f.form3->open();
+        f.form3->open(f.clock.nowMs());
     }
 
     static bool showsTheLayout(const NoticeForm *w)
     {
-        return w && w->isVisible() && w->Label1->text() == QStringLiteral("剩余")
-               && w->Label2->text() == QStringLiteral("秒") && w->Image1->isVisible()
-               && w->Image2->isVisible() && w->Label2->isVisible();
+        return w && w->isVisible() && w->messageLabel->text() == QStringLiteral("剩余")
+               && w->unitLabel->text() == QStringLiteral("秒") && w->tensDigit->isVisible()
+               && w->unitsDigit->isVisible() && w->unitLabel->isVisible();
     }
 
 private slots:
@@ -114,13 +114,45 @@ private slots:
         QVERIFY(w);
         QVERIFY(showsTheLayout(w));
         QCOMPARE(f.noticeShown(), digits);
-        QCOMPARE(int(f.form3->counter().noticeSeconds), reminder.toInt());
-        for (const PictureBox *image : {w->Image1, w->Image2}) {
+        QCOMPARE(int(f.form3->counter().noticeSeconds()), reminder.toInt());
+        for (const PictureBox *image : {w->tensDigit, w->unitsDigit}) {
             QVERIFY(image->stretch());
             QCOMPARE(image->size(), QSize(33, 47));
         }
-        QVERIFY(w->Timer1->isEnabled());
-        QVERIFY(!w->Timer2->isEnabled());
+        QVERIFY(w->countTimer->isEnabled());
+        QVERIFY(!w->closeTimer->isEnabled());
+    }
+
+    // A stall (the process stopped) past the reminder point: the bar catches up with the missed
+    // ticks, and the notice it opened counts from when that tick was due, so both show the same
+    // seconds at once; the alerts missed in the burst make one sound.
+    void noticeCatchesUpWithTheBarAfterAStall_data()
+    {
+        QTest::addColumn<int>("stallMs");
+        QTest::addColumn<int>("sounds");
+        QTest::addRow("stalled into the notice's first seconds") << 10'000 << 1;
+        QTest::addRow("stalled past four of its alerts") << 20'000 << 1;
+        QTest::addRow("stalled before its first alert") << 6'000 << 0;
+    }
+
+    void noticeCatchesUpWithTheBarAfterAStall()
+    {
+        QFETCH(int, stallMs);
+        QFETCH(int, sounds);
+        Fixture f;
+        f.apply(0, 30, "20");
+        f.bar->start();
+        f.clock.advance(5000);
+        QCOMPARE(f.shown(), QStringLiteral("00:25"));
+        f.clock.jump(stallMs);
+        f.clock.advance(0); // the event loop runs again: every timer delivers what is due
+        const int left = 25 - stallMs / 1000;
+        QCOMPARE(f.shown(), QStringLiteral("00:%1").arg(left, 2, 10, QLatin1Char('0')));
+        QCOMPARE(f.noticeShown(), QStringLiteral("%1").arg(left, 2, 10, QLatin1Char('0')));
+        QCOMPARE(f.sound.played.size(), sounds);
+        // From here on they tick together.
+        f.clock.advance(3000);
+        QCOMPARE(f.noticeShown(), f.shown().right(2));
     }
 
     void shownNumberIsTheListNotTheAppliedReminder()
@@ -129,7 +161,7 @@ private slots:
         f.apply(1, 0, "20");
         openWith(f, "7");
         QCOMPARE(f.noticeShown(), QStringLiteral("07"));
-        QCOMPARE(f.bar->countdown().reminderSeconds, qint16(20));
+        QCOMPARE(f.bar->countdown().reminderSeconds(), qint16(20));
     }
 
     void firstShowingFromTheBar()
@@ -208,26 +240,26 @@ private slots:
         f.clock.advance(seconds * 1000);
         const NoticeForm *w = f.form3->form();
         QVERIFY(w);
-        const QString label = w->Label1->text();
+        const QString label = w->messageLabel->text();
         const QString digits = f.noticeShown();
         const qsizetype placed = f.windows.shown.size();
-        const bool closing = w->Timer2->isEnabled();
-        const qint64 nextTick = (closing ? w->Timer2 : w->Timer1)->nextDeadline();
+        const bool closing = w->closeTimer->isEnabled();
+        const qint64 nextTick = (closing ? w->closeTimer : w->countTimer)->nextDeadline();
         openWith(f, "10");
         QCOMPARE(f.form3->form(), w);
         QCOMPARE(f.windows.shown.size(), placed);
-        QCOMPARE(w->Label1->text(), label);
+        QCOMPARE(w->messageLabel->text(), label);
         QCOMPARE(f.noticeShown(), digits);
-        QCOMPARE(w->Timer2->isEnabled(), closing);
-        QCOMPARE(w->Timer1->isEnabled(), !closing);
-        QCOMPARE((closing ? w->Timer2 : w->Timer1)->nextDeadline(), nextTick);
+        QCOMPARE(w->closeTimer->isEnabled(), closing);
+        QCOMPARE(w->countTimer->isEnabled(), !closing);
+        QCOMPARE((closing ? w->closeTimer : w->countTimer)->nextDeadline(), nextTick);
     }
 
     void timeUpWithoutReminderShowsOnlyTheMessage()
     {
         Fixture f;
         f.apply(0, 10, "7");
-        f.bar->panel()->Check1->setChecked(true);
+        f.bar->panel()->noReminderBox->setChecked(true);
         f.bar->start();
         f.clock.advance(10'000);
         QVERIFY(!f.form3->isLoaded()); // no reminder on the way
@@ -235,24 +267,24 @@ private slots:
         QCOMPARE(f.shown(), QStringLiteral("00:10"));
         const NoticeForm *w = f.form3->form();
         QVERIFY(w);
-        QCOMPARE(f.form3->counter().noticeSeconds, qint16(7));
+        QCOMPARE(f.form3->counter().noticeSeconds(), qint16(7));
         QList<int> sounds;
-        for (int k = 1; w->Timer1->isEnabled(); ++k) {
+        for (int k = 1; w->countTimer->isEnabled(); ++k) {
             QVERIFY(w->isVisible());
-            QCOMPARE(w->Label1->text(), Form3::ClosingMessage);
-            QVERIFY(!w->Image1->isVisible());
-            QVERIFY(!w->Image2->isVisible());
-            QVERIFY(!w->Label2->isVisible());
+            QCOMPARE(w->messageLabel->text(), Form3::ClosingMessage);
+            QVERIFY(!w->tensDigit->isVisible());
+            QVERIFY(!w->unitsDigit->isVisible());
+            QVERIFY(!w->unitLabel->isVisible());
             QVERIFY(k <= 8);
             const qsizetype played = f.sound.played.size();
             f.clock.advance(1000);
             if (f.sound.played.size() > played)
                 sounds << k;
             if (k <= 7)
-                QCOMPARE(int(f.form3->counter().noticeSeconds), 7 - k);
+                QCOMPARE(int(f.form3->counter().noticeSeconds()), 7 - k);
         }
         QCOMPARE(sounds, (QList<int>{2, 6}));
-        QCOMPARE(w->Label1->text(), Form3::ClosingMessage);
+        QCOMPARE(w->messageLabel->text(), Form3::ClosingMessage);
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
         f.clock.advance(1000);
@@ -268,16 +300,16 @@ private slots:
         f.clock.advance(5000);
         QPointer<NoticeForm> w = f.form3->form();
         QVERIFY(w);
-        f.bar->panel()->Check1->setChecked(true);
+        f.bar->panel()->noReminderBox->setChecked(true);
         const qsizetype placed = f.windows.shown.size();
         f.clock.advance(16'000); // time-up on the bar, 16 s into the notice
         QCOMPARE(f.shown(), QStringLiteral("00:20"));
         QVERIFY(w);
         QCOMPARE(f.form3->form(), w.data());
         QCOMPARE(f.windows.shown.size(), placed);
-        QCOMPARE(w->Label1->text(), Form3::ClosingMessage);
-        QVERIFY(!w->Image1->isVisible());
-        QCOMPARE(f.form3->counter().noticeSeconds, qint16(14));
+        QCOMPARE(w->messageLabel->text(), Form3::ClosingMessage);
+        QVERIFY(!w->tensDigit->isVisible());
+        QCOMPARE(f.form3->counter().noticeSeconds(), qint16(14));
         const Showing s = follow(f);
         QCOMPARE(s.closingTick, 15);
         QCOMPARE(s.unloadTick, 19);
@@ -298,15 +330,15 @@ private slots:
         Fixture f;
         f.pick("Combo3", "3");
         if (fromTheBar) {
-            f.form3->openClosingMessage();
+            f.form3->openClosingMessage(f.clock.nowMs());
         } else {
             openWith(f, "3");
-            while (f.form3->form() && !f.form3->form()->Timer2->isEnabled())
+            while (f.form3->form() && !f.form3->form()->closeTimer->isEnabled())
                 f.clock.advance(1000);
         }
         const NoticeForm *w = f.form3->form();
         QVERIFY(w);
-        const QLabel *l = w->Label1;
+        const QLabel *l = w->messageLabel;
         QCOMPARE(l->text(), Form3::ClosingMessage);
         const int room = l->contentsRect().width();
         QFont font = l->font();
@@ -320,14 +352,14 @@ private slots:
         follow(f);
         QVERIFY(!f.form3->isLoaded());
         openWith(f, "3");
-        QCOMPARE(f.form3->form()->Label1->font().pointSize(), 24);
+        QCOMPARE(f.form3->form()->messageLabel->font().pointSize(), 24);
     }
 
     void everyLoadStartsFromTheLayout()
     {
         Fixture f;
         f.pick("Combo3", "3");
-        f.form3->openClosingMessage();
+        f.form3->openClosingMessage(f.clock.nowMs());
         QVERIFY(follow(f).unloadTick > 0);
         openWith(f, "3");
         QVERIFY(showsTheLayout(f.form3->form()));
@@ -365,8 +397,8 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.isNull());
         QCOMPARE(f.sound.stops, 1);
-        QCOMPARE(f.form3->counter().soundTicks, counters.soundTicks);
-        QCOMPARE(f.form3->counter().closeTicks, counters.closeTicks);
+        QCOMPARE(f.form3->counter().soundTicks(), counters.soundTicks());
+        QCOMPARE(f.form3->counter().closeTicks(), counters.closeTicks());
         f.clock.advance(10'000);
         QVERIFY(!f.form3->isLoaded());
         QCOMPARE(f.sound.played.size(), played);
@@ -379,10 +411,10 @@ private slots:
         f.clock.advance(2000);
         QCOMPARE(f.sound.played, QStringList{f.bar->soundPath()});
         f.dialog.answers = {QStringLiteral("/x/bell.wav")};
-        f.bar->panel()->Command1->click();
+        f.bar->panel()->browseButton->click();
         f.clock.advance(4000);
         QCOMPARE(f.sound.played.last(), QStringLiteral("/x/bell.wav"));
-        f.bar->panel()->Text1->setText(QStringLiteral("/typed/gong.wav"));
+        f.bar->panel()->soundPathBox->setText(QStringLiteral("/typed/gong.wav"));
         f.clock.advance(4000);
         QCOMPARE(f.sound.played.last(), QStringLiteral("/typed/gong.wav"));
         QCOMPARE(f.sound.played.size(), 3);

@@ -28,8 +28,8 @@ QString clockText(int seconds)
 
 bool showsOnlyTheClosingMessage(const NoticeForm *w)
 {
-    return w->Label1->text() == Form3::ClosingMessage && !w->Image1->isVisible()
-           && !w->Image2->isVisible() && !w->Label2->isVisible();
+    return w->messageLabel->text() == Form3::ClosingMessage && !w->tensDigit->isVisible()
+           && !w->unitsDigit->isVisible() && !w->unitLabel->isVisible();
 }
 
 QString digitsOf(const PictureClip &strip, const PictureBox *a, const PictureBox *b)
@@ -116,7 +116,7 @@ private slots:
                 if (rang)
                     lastSound = counted;
             }
-            const qint16 soundTicks = f.form3->counter().soundTicks;
+            const qint16 soundTicks = f.form3->counter().soundTicks();
             QVERIFY2(soundTicks >= 0 && soundTicks < NoticeCounter::SoundTicksWrap, where);
 
             // The closing tick; the bar's time-up falls on it too.
@@ -131,7 +131,7 @@ private slots:
             QCOMPARE(f.sound.stops, showing);
 
             // By now the bar is back at its preset and stopped.
-            QVERIFY2(!f.bar->Timer1->isEnabled(), where);
+            QVERIFY2(!f.bar->tickTimer->isEnabled(), where);
             QCOMPARE(f.shown(), clockText(presetSeconds));
             if (windows < 0)
                 windows = QApplication::topLevelWidgets().size();
@@ -183,24 +183,24 @@ private slots:
         QPointer<NoticeForm> window;
 
         const auto barShown = [&] {
-            return digitsOf(strip, bar->Image1, bar->Image2) + QLatin1Char(':')
-                   + digitsOf(strip, bar->Image4, bar->Image5);
+            return digitsOf(strip, bar->minutesTens, bar->minutesUnits) + QLatin1Char(':')
+                   + digitsOf(strip, bar->secondsTens, bar->secondsUnits);
         };
         const auto noticeTicked = [&] {
             const NoticeForm *w = notice.form();
             noticeTicks.append({sinceStart.elapsed(),
-                                w ? digitsOf(strip, w->Image1, w->Image2) : QString(),
+                                w ? digitsOf(strip, w->tensDigit, w->unitsDigit) : QString(),
                                 int(sound.playedAt.size()), w && showsOnlyTheClosingMessage(w),
                                 notice.isLoaded()});
         };
         // Connected after the windows' own handlers, so each sees the state a tick left.
-        connect(bar->Timer1, &MetronomeTimer::timeout, this, [&] {
+        connect(bar->tickTimer, &MetronomeTimer::timeout, this, [&] {
             barTicks.append({sinceStart.elapsed(), barShown(), notice.isLoaded()});
             if (notice.form() && !window) {
                 window = notice.form();
                 noticeLoadedAt = sinceStart.elapsed();
-                connect(window->Timer1, &MetronomeTimer::timeout, this, noticeTicked);
-                connect(window->Timer2, &MetronomeTimer::timeout, this, noticeTicked);
+                connect(window->countTimer, &MetronomeTimer::timeout, this, noticeTicked);
+                connect(window->closeTimer, &MetronomeTimer::timeout, this, noticeTicked);
             }
         });
 
@@ -218,7 +218,7 @@ private slots:
         sinceStart.start();
         bar->start();
         const bool over = QTest::qWaitFor(
-            [&] { return !bar->Timer1->isEnabled() && window.isNull() && noticeLoadedAt >= 0; },
+            [&] { return !bar->tickTimer->isEnabled() && window.isNull() && noticeLoadedAt >= 0; },
             140'000);
         QVERIFY2(over, qPrintable(QStringLiteral("%1 bar ticks, %2 notice ticks")
                                       .arg(barTicks.size())

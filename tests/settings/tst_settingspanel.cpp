@@ -35,12 +35,12 @@ struct BarState
 BarState snapshot(BarFixture &f)
 {
     const Countdown &c = f.bar->countdown();
-    return {c.presetMinutes,      c.presetSeconds,
-            c.reminderSeconds,    c.minutesLeft,
-            c.secondsLeft,        f.shown(),
-            f.bar->heightTwips(), f.bar->Timer1->isEnabled(),
+    return {c.presetMinutes(),    c.presetSeconds(),
+            c.reminderSeconds(),  c.minutesLeft(),
+            c.secondsLeft(),      f.shown(),
+            f.bar->heightTwips(), f.bar->tickTimer->isEnabled(),
             f.bar->hasBorder(),   f.bar->windowTitle(),
-            f.bar->geometry(),    f.bar->panel()->Check1->isChecked(),
+            f.bar->geometry(),    f.bar->panel()->noReminderBox->isChecked(),
             f.form3->isLoaded(),  f.noticeShown(),
             f.sound.stops};
 }
@@ -133,19 +133,19 @@ private slots:
         f.pick("Combo1", QString::number(minutes));
         f.pick("Combo2", QString::number(seconds));
         f.pick("Combo3", reminder);
-        f.bar->panel()->Check1->setChecked(false); // so only OK can tick it
+        f.bar->panel()->noReminderBox->setChecked(false); // so only OK can tick it
         f.bar->applySettings();
         QCOMPARE(f.messages.shown.size(), 0);
         QCOMPARE(f.shown(), shown);
         const Countdown &c = f.bar->countdown();
-        QCOMPARE(c.presetMinutes, qint16(minutes));
-        QCOMPARE(c.presetSeconds, qint16(seconds));
-        QCOMPARE(c.reminderSeconds, qint16(reminderSeconds));
-        QCOMPARE(c.minutesLeft, qint16(0)); // only Start loads the time left
-        QCOMPARE(c.secondsLeft, qint16(0));
-        QCOMPARE(f.bar->panel()->Check1->isChecked(), noReminder);
+        QCOMPARE(c.presetMinutes(), qint16(minutes));
+        QCOMPARE(c.presetSeconds(), qint16(seconds));
+        QCOMPARE(c.reminderSeconds(), qint16(reminderSeconds));
+        QCOMPARE(c.minutesLeft(), qint16(0)); // only Start loads the time left
+        QCOMPARE(c.secondsLeft(), qint16(0));
+        QCOMPARE(f.bar->panel()->noReminderBox->isChecked(), noReminder);
         QCOMPARE(f.bar->heightTwips(), 2000);
-        QVERIFY(!f.bar->Timer1->isEnabled());
+        QVERIFY(!f.bar->tickTimer->isEnabled());
     }
 
     void refusedOkChangesNothing_data()
@@ -175,10 +175,10 @@ private slots:
 
         auto refuse = [&] {
             f.bar->openSettings();
-            p->Check2->setChecked(true); // a border change would show in the snapshot
+            p->borderlessBox->setChecked(true); // a border change would show in the snapshot
             if (minutes < 0) {
-                p->Combo1->setCurrentIndex(-1);
-                p->Combo2->setCurrentIndex(-1);
+                p->minutesList->setCurrentIndex(-1);
+                p->secondsList->setCurrentIndex(-1);
             } else {
                 f.pick("Combo1", QString::number(minutes));
                 f.pick("Combo2", QString::number(seconds));
@@ -205,13 +205,13 @@ private slots:
 
         // Refused again with the notice open: the notice counts on.
         f.clock.advance(2000);
-        const qint16 noticeLeft = f.form3->counter().noticeSeconds;
+        const qint16 noticeLeft = f.form3->counter().noticeSeconds();
         refuse();
         if (QTest::currentTestFailed())
             return;
         f.clock.advance(1000);
         QVERIFY(f.form3->isLoaded());
-        QCOMPARE(f.form3->counter().noticeSeconds, qint16(noticeLeft - 1));
+        QCOMPARE(f.form3->counter().noticeSeconds(), qint16(noticeLeft - 1));
         QCOMPARE(f.shown(), QStringLiteral("00:47"));
     }
 
@@ -224,12 +224,12 @@ private slots:
         QCOMPARE(f.shown(), QStringLiteral("02:25"));
         f.bar->openSettings();
         f.apply(3, 10, "30");
-        QVERIFY(!f.bar->Timer1->isEnabled());
+        QVERIFY(!f.bar->tickTimer->isEnabled());
         QCOMPARE(f.shown(), QStringLiteral("03:10"));
         f.clock.advance(3000);
         QCOMPARE(f.shown(), QStringLiteral("03:10"));
-        QCOMPARE(f.bar->countdown().minutesLeft, qint16(2));
-        QCOMPARE(f.bar->countdown().secondsLeft, qint16(25));
+        QCOMPARE(f.bar->countdown().minutesLeft(), qint16(2));
+        QCOMPARE(f.bar->countdown().secondsLeft(), qint16(25));
     }
 
     void okClosesTheNotice()
@@ -281,14 +281,14 @@ private slots:
         QFETCH(bool, checkedAfter);
         BarFixture f;
         f.apply(1, 0, "20");
-        f.bar->panel()->Check1->setChecked(checkedBefore);
+        f.bar->panel()->noReminderBox->setChecked(checkedBefore);
         const Countdown before = f.bar->countdown();
         f.pick(qPrintable(combo), text);
-        QCOMPARE(f.bar->panel()->Check1->isChecked(), checkedAfter);
+        QCOMPARE(f.bar->panel()->noReminderBox->isChecked(), checkedAfter);
         // A pick waits for OK.
-        QCOMPARE(f.bar->countdown().presetMinutes, before.presetMinutes);
-        QCOMPARE(f.bar->countdown().presetSeconds, before.presetSeconds);
-        QCOMPARE(f.bar->countdown().reminderSeconds, before.reminderSeconds);
+        QCOMPARE(f.bar->countdown().presetMinutes(), before.presetMinutes());
+        QCOMPARE(f.bar->countdown().presetSeconds(), before.presetSeconds());
+        QCOMPARE(f.bar->countdown().reminderSeconds(), before.reminderSeconds());
         QCOMPARE(f.shown(), QStringLiteral("01:00"));
     }
 
@@ -315,7 +315,7 @@ private slots:
         BarFixture f(BarFixture::Notice::Fake, screen);
         for (bool box : borderless) {
             f.bar->openSettings();
-            f.bar->panel()->Check2->setChecked(box);
+            f.bar->panel()->borderlessBox->setChecked(box);
             f.apply(5, 7, "30");
         }
         const bool framed = !borderless.last();
@@ -431,15 +431,15 @@ private slots:
         QFETCH(int, warnings);
         BarFixture f;
         SettingsPanel *p = f.bar->panel();
-        p->Text1->setText(QStringLiteral("/typed/by/hand.wav"));
+        p->soundPathBox->setText(QStringLiteral("/typed/by/hand.wav"));
         f.dialog.answers = answers;
         for (qsizetype i = 0; i < answers.size(); ++i)
-            p->Command1->click();
+            p->browseButton->click();
         QCOMPARE(f.dialog.shownCount, answers.size());
         QCOMPARE(f.dialog.lastTitle, QStringLiteral("选择wav文件"));
         QCOMPARE(f.dialog.lastFilter, QStringLiteral("声音文件(*.wav)|*.wav"));
         QCOMPARE(f.dialog.lastInitialFile, defaultSound()); // opens on the default sound
-        QCOMPARE(p->Text1->text(), path.isEmpty() ? defaultSound() : path);
+        QCOMPARE(p->soundPathBox->text(), path.isEmpty() ? defaultSound() : path);
         QCOMPARE(f.messages.shown.size(), warnings);
         for (const FakeMessageBox::Shown &m : std::as_const(f.messages.shown)) {
             QCOMPARE(m.title, QStringLiteral("打开文件"));

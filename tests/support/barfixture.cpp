@@ -78,7 +78,8 @@ static QChar digit(const PictureClip &strip, const PictureBox *box)
 QString BarFixture::shown() const
 {
     QString text;
-    for (const PictureBox *box : {bar->Image1, bar->Image2, bar->Image3, bar->Image4, bar->Image5})
+    for (const PictureBox *box :
+         {bar->minutesTens, bar->minutesUnits, bar->colon, bar->secondsTens, bar->secondsUnits})
         text += digit(strip, box);
     return text;
 }
@@ -88,5 +89,5 @@ QString BarFixture::noticeShown() const
     if (!form3 || !form3->form())
         return QString();
     const NoticeForm *w = form3->form();
-    return QString(digit(strip, w->Image1)) + digit(strip, w->Image2);
+    return QString(digit(strip, w->tensDigit)) + digit(strip, w->unitsDigit);
 }

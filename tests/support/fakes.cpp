@@ -35,13 +35,13 @@ void FakeCommonDialog::ShowOpen(QWidget *)
         setFileName(answer);
 }
 
-void FakeNotice::open()
+void FakeNotice::open(qint64)
 {
     calls.append(QStringLiteral("open"));
     loaded = true;
 }
 
-void FakeNotice::openClosingMessage()
+void FakeNotice::openClosingMessage(qint64)
 {
     calls.append(QStringLiteral("closing"));
     loaded = true;

@@ -81,8 +81,8 @@ public:
     QStringList calls; // "open", "closing", "unload"
     bool loaded = false;
 
-    void open() override;
-    void openClosingMessage() override;
+    void open(qint64 dueMs) override;
+    void openClosingMessage(qint64 dueMs) override;
     void unload() override;
     bool isLoaded() const override { return loaded; }
 };

@@ -32,15 +32,22 @@ void MetronomeTimer::setEnabled(bool enabled)
 {
     if (enabled == m_enabled)
         return;
-    m_enabled = enabled;
-    ++m_schedule;
     if (enabled) {
-        m_startMs = m_clock.nowMs();
-        m_ticks = 0;
-        scheduleWake();
-    } else {
-        m_wake.stop();
+        startAt(m_clock.nowMs());
+        return;
     }
+    m_enabled = false;
+    ++m_schedule;
+    m_wake.stop();
+}
+
+void MetronomeTimer::startAt(qint64 startMs)
+{
+    m_enabled = true;
+    ++m_schedule;
+    m_startMs = startMs;
+    m_ticks = 0;
+    scheduleWake();
 }
 
 qint64 MetronomeTimer::nextDeadline() const

@@ -17,19 +17,20 @@ private:
         bool closingMessage = false;
     };
 
+    // noReminder: 0 unticked, 1 ticked, 2 greyed.
     static Run runTalk(int minutes, int seconds, int reminder, int noReminder, int maxTicks = 4000)
     {
+        const Qt::CheckState box[] = {Qt::Unchecked, Qt::Checked, Qt::PartiallyChecked};
         Countdown c;
-        c.presetMinutes = qint16(minutes);
-        c.presetSeconds = qint16(seconds);
-        c.reminderSeconds = qint16(reminder);
+        c.setPreset(minutes, seconds);
+        c.setReminderSeconds(reminder);
         c.loadPreset();
         Run run;
         for (int tick = 1; tick <= maxTicks; ++tick) {
-            const Countdown::TickResult r = c.tick(noReminder);
+            const Countdown::TickResult r = c.tick(box[noReminder]);
             run.shown << QStringLiteral("%1:%2")
-                             .arg(c.minutesLeft, 2, 10, QLatin1Char('0'))
-                             .arg(c.secondsLeft, 2, 10, QLatin1Char('0'));
+                             .arg(c.minutesLeft(), 2, 10, QLatin1Char('0'))
+                             .arg(c.secondsLeft(), 2, 10, QLatin1Char('0'));
             if (r.openNotice)
                 run.reminders << tick;
             if (r.timeUp) {
@@ -132,15 +133,14 @@ private slots:
     void noReminderIsReadAtEachTick()
     {
         Countdown c;
-        c.presetMinutes = 0;
-        c.presetSeconds = 40;
-        c.reminderSeconds = 30;
+        c.setPreset(0, 40);
+        c.setReminderSeconds(30);
         c.loadPreset();
         for (int i = 0; i < 9; ++i)
-            QVERIFY(!c.tick(1).openNotice);
+            QVERIFY(!c.tick(Qt::Checked).openNotice);
         // The box is unticked just before the reminder second.
-        QVERIFY(c.tick(0).openNotice);
-        QCOMPARE(c.secondsLeft, qint16(30));
+        QVERIFY(c.tick(Qt::Unchecked).openNotice);
+        QCOMPARE(c.secondsLeft(), qint16(30));
     }
 
     void wholeHourIsConsistent()

@@ -25,7 +25,7 @@ private:
                 s.closingTick = k;
                 break;
             }
-            s.left << c.noticeSeconds;
+            s.left << c.noticeSeconds();
             if (step == NoticeCounter::Step::CountedWithSound)
                 s.sounds << k;
         }
@@ -67,8 +67,7 @@ private slots:
         QFETCH(int, seconds);
         QFETCH(int, soundTicks);
         QFETCH(QList<int>, sounds);
-        NoticeCounter c;
-        c.soundTicks = qint16(soundTicks);
+        NoticeCounter c(soundTicks, 0);
         const Showing s = count(c, seconds);
         QList<int> left;
         for (int n = seconds - 1; n >= 0; --n)
@@ -76,11 +75,11 @@ private slots:
         QCOMPARE(s.left, left);
         QCOMPARE(s.sounds, sounds);
         QCOMPARE(s.closingTick, seconds + 1);
-        QCOMPARE(int(c.soundTicks), soundTicks + seconds);
+        QCOMPARE(int(c.soundTicks()), soundTicks + seconds);
         // A late tick after the closing step changes nothing.
         QVERIFY(c.tick() == NoticeCounter::Step::Closing);
-        QCOMPARE(int(c.soundTicks), soundTicks + seconds);
-        QCOMPARE(int(c.noticeSeconds), 0);
+        QCOMPARE(int(c.soundTicks()), soundTicks + seconds);
+        QCOMPARE(int(c.noticeSeconds()), 0);
     }
 
     void closingDelay_data()
@@ -100,12 +99,11 @@ private slots:
         QFETCH(int, closeTicks);
         QFETCH(bool, reload);
         QFETCH(int, delay);
-        NoticeCounter c;
-        c.closeTicks = qint16(closeTicks);
+        NoticeCounter c(0, closeTicks);
         if (reload)
             c.load(0);
         QCOMPARE(closingDelay(c), delay);
-        QCOMPARE(int(c.closeTicks), 4);
+        QCOMPARE(int(c.closeTicks()), 4);
     }
 
     void loadKeepsTheSoundPhase()
@@ -114,9 +112,9 @@ private slots:
         count(c, 30);
         closingDelay(c);
         c.load(12);
-        QCOMPARE(int(c.noticeSeconds), 12);
-        QCOMPARE(int(c.soundTicks), 30);
-        QCOMPARE(int(c.closeTicks), 0);
+        QCOMPARE(int(c.noticeSeconds()), 12);
+        QCOMPARE(int(c.soundTicks()), 30);
+        QCOMPARE(int(c.closeTicks()), 0);
     }
 
     void soundKeepsItsBeatAcrossTheWrap_data()
@@ -130,15 +128,14 @@ private slots:
     void soundKeepsItsBeatAcrossTheWrap()
     {
         QFETCH(int, soundTicks);
-        NoticeCounter c;
-        c.soundTicks = qint16(soundTicks);
+        NoticeCounter c(soundTicks, 0);
         const Showing s = count(c, 59);
         QVERIFY(s.sounds.size() >= 14);
         for (qsizetype i = 1; i < s.sounds.size(); ++i)
             QCOMPARE(s.sounds.at(i) - s.sounds.at(i - 1), 4);
         QVERIFY(s.sounds.first() <= 4);
         QVERIFY(s.sounds.last() > 59 - 4);
-        QVERIFY(c.soundTicks >= 0);
+        QVERIFY(c.soundTicks() >= 0);
     }
 
     void tenThousandShowings()
@@ -151,12 +148,12 @@ private slots:
             sounds += int(s.sounds.size());
             ticks += int(s.left.size());
             QCOMPARE(closingDelay(c), 4);
-            QVERIFY2(c.soundTicks >= 0, qPrintable(QString::number(showing)));
+            QVERIFY2(c.soundTicks() >= 0, qPrintable(QString::number(showing)));
         }
         // One sound in every four counting ticks, the first on the second tick of the run.
         QCOMPARE(ticks, 590'000);
         QCOMPARE(sounds, (ticks + 2) / 4);
-        QCOMPARE(c.soundTicks % 4, ticks % 4);
+        QCOMPARE(c.soundTicks() % 4, ticks % 4);
         const Showing next = count(c, 30);
         QCOMPARE(next.sounds.first(), 2);
     }

@@ -1,0 +1,40 @@
+#include "runstate.h"
+
+bool RunState::isRunning() const
+{
+    return m_state == State::Running || m_state == State::RunningOffersContinue;
+}
+
+bool RunState::offersContinue() const
+{
+    return m_state == State::Paused || m_state == State::RunningOffersContinue;
+}
+
+void RunState::set(bool running, bool offersContinue)
+{
+    if (running)
+        m_state = offersContinue ? State::RunningOffersContinue : State::Running;
+    else
+        m_state = offersContinue ? State::Paused : State::Stopped;
+}
+
+void RunState::start()
+{
+    set(true, offersContinue());
+}
+
+void RunState::pauseOrContinue()
+{
+    // Pause when the item offers Pause, whether or not the countdown runs; Continue otherwise.
+    set(offersContinue(), !offersContinue());
+}
+
+void RunState::timeUp()
+{
+    set(false, offersContinue());
+}
+
+void RunState::applied()
+{
+    set(false, offersContinue());
+}
