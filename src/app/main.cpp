@@ -19,6 +19,8 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%s\n", outcome.error.toLocal8Bit().constData());
         return outcome.exitCode;
     }
+    for (const QString &warning : outcome.warnings)
+        std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
     // Wayland lets no client keep itself above others; XWayland does.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
