@@ -194,8 +194,10 @@ Outcome check(const QStringList &arguments,
     TalkOptions fromFile = file.read();
     if (const auto problem = OptionValues::reminderProblem(fromFile.overriddenBy(given))) {
         // The reminder the speaker typed is refused; one from the file is only left out.
-        if (given.reminderSeconds)
+        if (given.reminderSeconds && given.lengthSeconds)
             return refuse(*problem);
+        if (given.reminderSeconds)
+            return refuse(*problem + QStringLiteral(" (set in %1)").arg(file.path()));
         file.ignore(QStringLiteral("reminder"), *problem);
         fromFile.reminderSeconds.reset();
     }

@@ -24,6 +24,7 @@ public:
     // What the file sets; empty when it does not exist. Refused values go to warnings().
     TalkOptions read();
     const QStringList &warnings() const { return m_warnings; }
+    const QString &path() const { return m_path; }
 
     // Reports that `key`, read earlier, is left out for `reason` (one line for stderr).
     void ignore(const QString &key, const QString &reason);
