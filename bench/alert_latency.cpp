@@ -20,6 +20,7 @@
 #include "noticeform.h"
 #include "quietoffscreen.h"
 #include "settingspanel.h"
+#include "talkoptions.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -277,7 +278,7 @@ int main(int argc, char *argv[])
     }
     usleep(300000);
 
-    Application program;
+    Application program{TalkOptions{}};
     Form2 &bar = program.bar();
     Form3 &notice = program.notice();
     // The notice counts 59 s and asks for the alert on every fourth of its ticks.

@@ -19,6 +19,7 @@
 #include "noticeform.h"
 #include "quietoffscreen.h"
 #include "settingspanel.h"
+#include "talkoptions.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -114,7 +115,7 @@ int main(int argc, char *argv[])
         });
     }
 
-    Application program;
+    Application program{TalkOptions{}};
     Form2 &bar = program.bar();
     Form3 &notice = program.notice();
     // A talk long enough for the whole run (59:59), with the reminder the notice counts from.

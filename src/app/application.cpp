@@ -10,6 +10,7 @@
 #include "qtmessagebox.h"
 #include "qtsoundplayer.h"
 #include "qtwindowops.h"
+#include "startoptions.h"
 
 #include <QGuiApplication>
 
@@ -30,13 +31,14 @@ struct Application::Parts
         notice};
 };
 
-Application::Application()
+Application::Application(const TalkOptions &options)
     : m_parts(std::make_unique<Parts>())
 {
     m_parts->bar = &m_parts->barWindow;
     QObject::connect(&m_parts->barWindow, &Form2::exited, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     m_parts->barWindow.load();
+    StartOptions::apply(m_parts->barWindow, options);
 }
 
 Application::~Application() = default;

@@ -2,6 +2,7 @@
 
 #include <memory>
 
+struct TalkOptions;
 class Clock;
 class Form2;
 class Form3;
@@ -10,7 +11,8 @@ class Form3;
 class Application
 {
 public:
-    Application();
+    // The options are put on the bar once it is up; none leave it as start-up made it.
+    explicit Application(const TalkOptions &options);
     ~Application();
 
     Form2 &bar();

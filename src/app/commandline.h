@@ -1,23 +1,30 @@
 #pragma once
 
+#include "talkoptions.h"
+
 #include <QString>
 #include <QStringList>
 
 #include <functional>
 
-// What to do before any window exists: answer --help/--version, refuse unknown options, and
-// make sure there is an X display to draw on (under Wayland, through XWayland).
+// What to do before any window exists: answer --help/--version, read the talk's options from
+// the command line and the options file, refuse bad ones, and make sure there is an X display
+// to draw on (under Wayland, through XWayland).
 namespace CommandLine {
 
 struct Outcome
 {
     bool proceed = false;
     int exitCode = 0;
-    QString output; // for stdout
-    QString error;  // one line for stderr
+    QString output;          // for stdout
+    QString error;           // one line for stderr
+    QStringList warnings;    // lines for stderr when proceeding: options file values left out
+    TalkOptions options;     // the options file's, overridden by the command line's
+    TalkOptions commandLine; // the command line's alone, for a bar that already runs
 };
 
-// `environment` reads a variable; passed in so tests need not touch the process environment.
+// `environment` reads a variable; passed in so tests need not touch the process environment
+// or the real home folder. A relative --sound is taken from the current folder.
 Outcome check(const QStringList &arguments,
               const std::function<QByteArray(const char *)> &environment);
 

@@ -2,6 +2,7 @@
 #include "audiolog.h"
 #include "commandline.h"
 #include "qttranslation.h"
+#include "soundfilecheck.h"
 
 #include <QApplication>
 
@@ -20,6 +21,18 @@ int main(int argc, char *argv[])
             std::fprintf(stderr, "%s\n", outcome.error.toLocal8Bit().constData());
         return outcome.exitCode;
     }
+    for (const QString &warning : outcome.warnings)
+        std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
+    // The same checks as the panel's "..." choice, before any window shows.
+    if (outcome.options.soundFile) {
+        if (const std::optional<QString> problem =
+                SoundFileCheck::problem(*outcome.options.soundFile)) {
+            std::fprintf(stderr, "talk-countdown: --sound %s: %s\n",
+                         outcome.options.soundFile->toLocal8Bit().constData(),
+                         problem->toLocal8Bit().constData());
+            return 2;
+        }
+    }
     // Wayland lets no client keep itself above others; XWayland does.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
@@ -33,6 +46,6 @@ int main(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false); // the bar's Exit ends the program
 
     QtTranslation::install(app);
-    Application talkCountdown;
+    Application talkCountdown(outcome.options);
     return app.exec();
 }

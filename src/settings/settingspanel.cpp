@@ -110,6 +110,12 @@ void SettingsPanel::fillLists()
     }
 }
 
+void SettingsPanel::offerMinutesUpTo(int last)
+{
+    for (int i = minutesList->count(); i <= last; ++i)
+        minutesList->addItem(QString::number(i));
+}
+
 void SettingsPanel::showDefaults()
 {
     minutesList->setCurrentIndex(minutesList->findText(QStringLiteral("6")));

@@ -28,6 +28,8 @@ public:
 
     void fillLists();    // "0".."59" in all three lists
     void showDefaults(); // 6 minutes, 0 seconds, reminder 30
+    // Talks longer than an hour, given on the command line: the minutes list goes on to `last`.
+    void offerMinutesUpTo(int last);
 
     QComboBox *minutesList = nullptr;    // Combo1
     QComboBox *secondsList = nullptr;    // Combo2

@@ -4,6 +4,8 @@
 #include "picturebox.h"
 #include "settingspanel.h"
 #include "shapeframe.h"
+#include "startoptions.h"
+#include "talkoptions.h"
 #include "titlebar.h"
 
 #include <QAction>
@@ -16,6 +18,8 @@
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QTest>
+
+Q_DECLARE_METATYPE(TalkOptions)
 
 // The control bar: start-up, its menu's state machine, the tick on the display, and which
 // clicks open the menu.
@@ -520,6 +524,65 @@ private slots:
         QCOMPARE(f.bar->y(), std::min(placed.y(), screen.height() - f.bar->height()));
         f.bar->cancelSettings();
         QCOMPARE(f.bar->geometry(), placed);
+    }
+
+    // Options from the command line or the options file land as OK on the panel would put
+    // them; none leave the bar exactly as start-up made it.
+    void startOptions_data()
+    {
+        QTest::addColumn<TalkOptions>("options");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<int>("reminder");    // reminderSeconds after the options
+        QTest::addColumn<bool>("noReminder"); // the box
+        QTest::addColumn<bool>("bordered");
+        QTest::addColumn<bool>("running");
+        QTest::addRow("none") << TalkOptions{} << "00:00" << 0 << false << false << false;
+        QTest::addRow("20 minutes")
+            << TalkOptions{.lengthSeconds = 1200} << "20:00" << 30 << false << true << false;
+        QTest::addRow("an hour and a half, reminder 45")
+            << TalkOptions{.lengthSeconds = 5400, .reminderSeconds = 45} << "90:00" << 45 << false
+            << true << false;
+        QTest::addRow("8 s: no room for the panel's reminder")
+            << TalkOptions{.lengthSeconds = 8} << "00:08" << 0 << true << true << false;
+        QTest::addRow("0:08, reminder 5, borderless, start")
+            << TalkOptions{.lengthSeconds = 8,
+                           .reminderSeconds = 5,
+                           .borderless = true,
+                           .start = true}
+            << "00:08" << 5 << false << false << true;
+        QTest::addRow("reminder 0 is no reminder")
+            << TalkOptions{.lengthSeconds = 600, .reminderSeconds = 0} << "10:00" << 0 << true
+            << true << false;
+        QTest::addRow("no reminder keeps the panel's point")
+            << TalkOptions{.lengthSeconds = 600, .noReminder = true} << "10:00" << 30 << true
+            << true << false;
+        QTest::addRow("start alone runs from 0:00, as Start would")
+            << TalkOptions{.start = true} << "00:00" << 0 << false << false << true;
+    }
+
+    void startOptions()
+    {
+        QFETCH(TalkOptions, options);
+        QFETCH(QString, shown);
+        QFETCH(int, reminder);
+        QFETCH(bool, noReminder);
+        QFETCH(bool, bordered);
+        QFETCH(bool, running);
+        BarFixture f;
+        StartOptions::apply(*f.bar, options);
+        QCOMPARE(f.shown(), shown);
+        QCOMPARE(f.bar->countdown().reminderSeconds(), qint16(reminder));
+        QCOMPARE(f.bar->panel()->noReminderBox->isChecked(), noReminder);
+        QCOMPARE(f.bar->hasBorder(), bordered);
+        QCOMPARE(f.bar->tickTimer->isEnabled(), running);
+        QCOMPARE(f.bar->heightTwips(), 2000);
+        QVERIFY(f.messages.shown.isEmpty());
+        const int length = options.lengthSeconds.value_or(0);
+        QCOMPARE(f.bar->panel()->minutesList->count(), length >= 3600 ? 100 : 60);
+        if (running) {
+            f.clock.advance(1000);
+            QCOMPARE(f.bar->countdown().secondsLeft(), qint16(length > 0 ? length % 60 - 1 : 0));
+        }
     }
 
     void exitEndsEverything()

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QString>
+
+#include <optional>
+
+// The checks a sound file passes before it becomes the alert, the same for --sound and the
+// settings panel's "..." choice.
+namespace SoundFileCheck {
+
+// Why `path` cannot be the alert sound (one line), or nothing when it can.
+std::optional<QString> problem(const QString &path);
+
+} // namespace SoundFileCheck
