@@ -165,10 +165,10 @@ QString SoundPaths::make(const QString &key)
     return QString();
 }
 
-bool SoundPaths::releaseFifoReaders()
+bool SoundPaths::releaseReaders(const QStringList &fifos)
 {
     bool released = false;
-    for (const QString &fifo : std::as_const(m_fifos)) {
+    for (const QString &fifo : fifos) {
         // Fails at once unless a reader is waiting; it then sees a writer come and go (EOF).
         const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
         if (fd >= 0) {
