@@ -2,11 +2,13 @@
 
 #include <QString>
 
-// A time as the bar shows it: "05:09" for 309 seconds. The notice's two digits are its right
-// two characters.
+// Times as the program shows them: the notice's two digits ("07"), the bar's "05:09".
+inline QString twoDigits(int n)
+{
+    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+}
+
 inline QString mmss(int seconds)
 {
-    return QStringLiteral("%1:%2")
-        .arg(seconds / 60, 2, 10, QLatin1Char('0'))
-        .arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return twoDigits(seconds / 60) + QLatin1Char(':') + twoDigits(seconds % 60);
 }

@@ -39,12 +39,6 @@ constexpr Centre Centres[] = {
 constexpr int TalkSeconds = 5;
 constexpr int ReminderSeconds = 3;
 
-// The notice's look with that many seconds left.
-QString digits(int seconds)
-{
-    return mmss(seconds).right(2);
-}
-
 } // namespace
 
 class TestNoticeDesktop : public QObject
@@ -195,7 +189,7 @@ void TestNoticeDesktop::digitsReadAsGlyphs_data()
 void TestNoticeDesktop::digitsReadAsGlyphs()
 {
     QFETCH(int, value);
-    const TalkWatch::Seen *s = m_talk.firstNotice(digits(value));
+    const TalkWatch::Seen *s = m_talk.firstNotice(twoDigits(value));
     QVERIFY2(s, "no grab showed these digits in glyphs scaled to 33x47");
     const auto [tens, units] = m_reader.digits(s->image);
     qInfo("distance to the glyphs %.1f and %.1f (next best %.1f and %.1f)", tens.distance,
@@ -228,8 +222,8 @@ void TestNoticeDesktop::countsOncePerSecond()
 {
     QFETCH(int, from);
     QFETCH(int, to);
-    const TalkWatch::Seen *a = m_talk.firstNotice(digits(from));
-    const TalkWatch::Seen *b = m_talk.firstNotice(to < 0 ? u"message"_s : digits(to));
+    const TalkWatch::Seen *a = m_talk.firstNotice(twoDigits(from));
+    const TalkWatch::Seen *b = m_talk.firstNotice(to < 0 ? u"message"_s : twoDigits(to));
     QVERIFY(a && b);
     // The first number is up when the window is; grabbing only starts a little later.
     const double fromMs = from == ReminderSeconds ? m_talk.listedMs : a->atMs;
@@ -256,7 +250,7 @@ void TestNoticeDesktop::soundStartsOnSecondTick()
     QVERIFY(m_talk.recording);
     QVERIFY(m_talk.recordingStartMs);
     QVERIFY2(!m_talk.bursts.isEmpty(), "nothing audible was recorded");
-    const TalkWatch::Seen *secondTick = m_talk.firstNotice(digits(ReminderSeconds - 2));
+    const TalkWatch::Seen *secondTick = m_talk.firstNotice(twoDigits(ReminderSeconds - 2));
     QVERIFY(m_talk.listedMs >= 0 && secondTick);
 
     const double onsetMs = *m_talk.recordingStartMs + m_talk.bursts.first().start * 1000;
@@ -302,7 +296,7 @@ void TestNoticeDesktop::soundIsOneBlipThenSilence()
 
 void TestNoticeDesktop::closingMessageReplacesDigits()
 {
-    const TalkWatch::Seen *last = m_talk.firstNotice(digits(0));
+    const TalkWatch::Seen *last = m_talk.firstNotice(twoDigits(0));
     const TalkWatch::Seen *message = m_talk.firstNotice(u"message"_s);
     QVERIFY(last && message);
     const QRect both = TensDigit.united(UnitsDigit);

@@ -1,6 +1,7 @@
 #include "noticereader.h"
 
 #include "barlayout.h"
+#include "mmss.h"
 #include "pixels.h"
 
 using namespace Qt::StringLiterals;
@@ -24,7 +25,7 @@ QString NoticeReader::look(const QImage &image) const
     const auto [tens, units] = digits(image);
     if (LedReader::isClear(tens) && LedReader::isClear(units) && tens.glyph < 10
         && units.glyph < 10)
-        return u"%1%2"_s.arg(tens.glyph).arg(units.glyph);
+        return twoDigits(tens.glyph * 10 + units.glyph);
     const QRect both = TensDigit.united(UnitsDigit);
     if (Pixels::colourShare(image, both, GlyphBack, 24) == 0
         && Pixels::colourShare(image, both, GlyphLit, 24) == 0

@@ -206,7 +206,7 @@ void TestDesktopTalk::blipOnNoticeSecondTick()
 {
     QVERIFY(m_talk.recordingStartMs);
     QVERIFY2(!m_talk.bursts.isEmpty(), "nothing audible was recorded");
-    const TalkWatch::Seen *secondTick = m_talk.firstNotice(mmss(ReminderSeconds - 2).right(2));
+    const TalkWatch::Seen *secondTick = m_talk.firstNotice(twoDigits(ReminderSeconds - 2));
     QVERIFY(m_talk.listedMs >= 0 && secondTick);
     const double onset = *m_talk.recordingStartMs + m_talk.bursts.first().start * 1000;
     const double afterAppearance = onset - m_talk.listedMs;
@@ -228,7 +228,7 @@ void TestDesktopTalk::closingMessageThenClose()
         looks << s.look;
     QStringList expected;
     for (int left = ReminderSeconds; left >= 0; --left)
-        expected << mmss(left).right(2);
+        expected << twoDigits(left);
     expected << u"message"_s << u"closed"_s;
     QCOMPARE(looks, expected);
     // The message runs across the window, over where the digits were.
