@@ -1,5 +1,6 @@
 #include "barfixture.h"
 #include "metronometimer.h"
+#include "mmss.h"
 #include "noticeform.h"
 #include "picturebox.h"
 #include "settingspanel.h"
@@ -70,7 +71,7 @@ private:
     {
         QStringList digits;
         for (int n = from - 1; n >= 0; --n)
-            digits << QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
+            digits << twoDigits(n);
         return digits;
     }
 

@@ -2,6 +2,7 @@
 #include "barpicture.h"
 #include "glyphstrip.h"
 #include "metronometimer.h"
+#include "mmss.h"
 #include "monotonicclock.h"
 #include "noticeform.h"
 #include "picturebox.h"
@@ -15,16 +16,6 @@
 #include <QTest>
 
 namespace {
-
-QString twoDigits(int n)
-{
-    return QStringLiteral("%1").arg(n, 2, 10, QLatin1Char('0'));
-}
-
-QString clockText(int seconds)
-{
-    return twoDigits(seconds / 60) + QLatin1Char(':') + twoDigits(seconds % 60);
-}
 
 bool showsOnlyTheClosingMessage(const NoticeForm *w)
 {
@@ -99,7 +90,7 @@ private slots:
             QVERIFY2(!f.form3->isLoaded(), where);
             f.clock.advance(1000);
             QVERIFY2(f.form3->isLoaded(), where);
-            QCOMPARE(f.shown(), clockText(reminder));
+            QCOMPARE(f.shown(), mmss(reminder));
             QCOMPARE(f.noticeShown(), twoDigits(reminder));
             QPointer<NoticeForm> window = f.form3->form();
 
@@ -132,7 +123,7 @@ private slots:
 
             // By now the bar is back at its preset and stopped.
             QVERIFY2(!f.bar->tickTimer->isEnabled(), where);
-            QCOMPARE(f.shown(), clockText(presetSeconds));
+            QCOMPARE(f.shown(), mmss(presetSeconds));
             if (windows < 0)
                 windows = QApplication::topLevelWidgets().size();
             QCOMPARE(QApplication::topLevelWidgets().size(), windows);
@@ -231,7 +222,7 @@ private slots:
             const QByteArray where =
                 "bar tick " + QByteArray::number(k) + " at " + QByteArray::number(t.at) + " ms";
             QVERIFY2(t.at >= k * 1000 - 2 && t.at <= k * 1000 + 300, where);
-            QCOMPARE(t.shown, k <= 120 ? clockText(120 - k) : QStringLiteral("02:00"));
+            QCOMPARE(t.shown, k <= 120 ? mmss(120 - k) : QStringLiteral("02:00"));
             QVERIFY2(t.noticeLoaded == (k >= 90), where);
         }
 

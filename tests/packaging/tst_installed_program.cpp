@@ -3,9 +3,8 @@
 // package's default sound. The program looks for that sound beside its own file, so it is heard
 // only if the link leads the program to the folder it was installed in with the sound.
 
-#include "monitorrecorder.h"
-#include "talkdriver.h"
-#include "wavfile.h"
+#include "mmss.h"
+#include "talkwatch.h"
 
 #include <QDir>
 #include <QDirIterator>
@@ -42,7 +41,7 @@ private slots:
 
 private:
     DesktopSession m_session;
-    TalkDriver m_driver{m_session};
+    BarDriver m_driver{m_session};
     QTemporaryDir m_dir;
     QString m_realProgram;
     std::optional<WavFile> m_blip;
@@ -89,38 +88,33 @@ void TestInstalledProgram::initTestCase()
 void TestInstalledProgram::barComesUpInCorner()
 {
     // The process running is the installed file, not one found elsewhere.
-    QCOMPARE(QFileInfo(u"/proc/%1/exe"_s.arg(m_driver.pid())).canonicalFilePath(), m_realProgram);
-    const QRect expected(m_session.screenSize().width() - BarProbe::Width, 0, BarProbe::Width,
-                         BarProbe::CollapsedHeight);
-    QCOMPARE(m_driver.barGeometry(), expected);
-    QTRY_COMPARE(m_driver.readBar(), u"00:00"_s);
+    const qint64 pid = m_session.program()->processId();
+    QCOMPARE(QFileInfo(u"/proc/%1/exe"_s.arg(pid)).canonicalFilePath(), m_realProgram);
+    QCOMPARE(m_driver.geometry(), m_driver.expected());
+    QTRY_COMPARE(m_driver.read(), mmss(0));
 }
 
 void TestInstalledProgram::noticeRingsInstalledSound()
 {
     // The sound path is left as the program found it.
     QVERIFY(m_driver.setTalk(0, 5, 3));
-    QTRY_COMPARE(m_driver.readBar(), u"00:05"_s);
+    QTRY_COMPARE(m_driver.read(), mmss(5));
 
-    QElapsedTimer clock;
-    clock.start();
-    MonitorRecorder recorder(clock);
-    const QString recordingPath = m_dir.filePath(u"monitor.wav"_s);
-    QVERIFY(recorder.start(qEnvironmentVariable("TC_PULSE_MONITOR"), recordingPath));
-    const TalkDriver::Talk talk = m_driver.runTalk(20000, [&](double) { recorder.poll(); });
-    QVERIFY(recorder.stop());
-    QVERIFY2(talk.noticeAtMs >= 0, "the notice never came up");
-    QVERIFY2(talk.noticeGoneMs >= 0, "the notice did not close");
+    TalkWatch watch(m_driver, TalkWatch::Watch::Windows);
+    QVERIFY(watch.record(m_dir.filePath(u"monitor.wav"_s), m_blip->peak()));
+    const TalkWatch::Talk talk = watch.run();
+    QVERIFY2(talk.failure.isEmpty(), qPrintable(talk.failure));
+    QVERIFY2(talk.listedMs >= 0, "the notice never came up");
+    QVERIFY2(talk.goneMs >= 0, "the notice did not close");
 
-    QString error;
-    const std::optional<WavFile> recording = WavFile::read(recordingPath, &error);
-    QVERIFY2(recording, qPrintable(error));
+    const std::optional<WavFile> &recording = talk.recording;
+    QVERIFY(recording);
     // Silence on the null sink is digital zero; a twentieth of the file's peak is sound.
-    const QList<Burst> heard = findBursts(*recording, 0.05f * m_blip->peak());
+    const QList<Burst> &heard = talk.bursts;
     for (const Burst &b : heard)
         qInfo("sound from %.3f s to %.3f s, peak %.3f", b.start, b.end, b.peak);
     QVERIFY2(!heard.isEmpty(),
-             qPrintable(u"nothing was heard; the program said:\n"_s + m_driver.standardError()));
+             qPrintable(u"nothing was heard; the program said:\n"_s + m_session.standardError()));
     QCOMPARE(heard.size(), 1);
 
     const double fileLength = audibleSeconds(*m_blip);

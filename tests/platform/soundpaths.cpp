@@ -1,9 +1,10 @@
 #include "soundpaths.h"
 
+#include "wavfile.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QFile>
-#include <QtEndian>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -11,47 +12,17 @@
 
 namespace {
 
-void put16(QByteArray &b, quint16 v)
-{
-    char bytes[2];
-    qToLittleEndian(v, bytes);
-    b.append(bytes, 2);
-}
-
-void put32(QByteArray &b, quint32 v)
-{
-    char bytes[4];
-    qToLittleEndian(v, bytes);
-    b.append(bytes, 4);
-}
-
 constexpr qint64 OneGiB = qint64(1) << 30;
 
 } // namespace
 
 QByteArray SoundPaths::wav(const Wav &w)
 {
-    const quint32 claimed = quint32(w.claimedBytes < 0 ? w.dataBytes : w.claimedBytes);
-    const quint16 frame = quint16(w.channels * (w.bits / 8));
-    QByteArray b;
-    b += "RIFF";
-    put32(b, 36 + claimed);
-    b += "WAVEfmt ";
-    put32(b, 16);
-    put16(b, w.tag);
-    put16(b, w.channels);
-    put32(b, w.rate);
-    put32(b, w.rate * frame);
-    put16(b, frame);
-    put16(b, w.bits);
-    b += "data";
-    put32(b, claimed);
     // A quiet square wave, so a file that does get played is no surprise to anyone near.
+    QByteArray samples;
     for (qint64 i = 0; i < w.dataBytes; ++i)
-        b += char((i / 16) % 2 ? 0x04 : 0x00);
-    if (w.dataBytes % 2)
-        b += char(0); // RIFF pads chunks to an even length
-    return b;
+        samples += char((i / 16) % 2 ? 0x04 : 0x00);
+    return WavFile::encode({w.tag, w.channels, w.rate, w.bits}, samples, w.claimedBytes);
 }
 
 SoundPaths::SoundPaths() = default;
@@ -91,8 +62,7 @@ QStringList SoundPaths::keys()
 QString SoundPaths::file(const QString &name, const QByteArray &content)
 {
     const QString path = m_dir.filePath(name);
-    QFile f(path);
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate) || f.write(content) != content.size())
+    if (!WavFile::save(path, content))
         qFatal("cannot write %s", qPrintable(path));
     return path;
 }
@@ -195,10 +165,10 @@ QString SoundPaths::make(const QString &key)
     return QString();
 }
 
-bool SoundPaths::releaseFifoReaders()
+bool SoundPaths::releaseReaders(const QStringList &fifos)
 {
     bool released = false;
-    for (const QString &fifo : std::as_const(m_fifos)) {
+    for (const QString &fifo : fifos) {
         // Fails at once unless a reader is waiting; it then sees a writer come and go (EOF).
         const int fd = ::open(QFile::encodeName(fifo).constData(), O_WRONLY | O_NONBLOCK);
         if (fd >= 0) {

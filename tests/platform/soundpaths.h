@@ -35,7 +35,10 @@ public:
     // Makes the path for a key at its first use.
     QString path(const QString &key);
     // Unblocks anyone stuck opening one of the FIFOs for reading; true if someone was.
-    bool releaseFifoReaders();
+    bool releaseFifoReaders() { return releaseReaders(m_fifos); }
+    // The same for a list taken beforehand, so that another thread can do it.
+    QStringList fifos() const { return m_fifos; }
+    static bool releaseReaders(const QStringList &fifos);
 
 private:
     QString make(const QString &key);

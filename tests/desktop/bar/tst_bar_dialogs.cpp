@@ -3,7 +3,7 @@
 // keyboard stays with the open panel after each closes; Return presses a focused button; and a
 // bar dragged by its title bar, or grown by its panel, stays on screen.
 
-#include "barprobe.h"
+#include "bardriver.h"
 #include "desktopsession.h"
 
 #include <QFile>
@@ -12,14 +12,8 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using namespace BarProbe;
-
-namespace {
-
-inline constexpr QRect Text1{72, 248, 145, 18};    // the sound path
-inline constexpr QRect Command1{216, 248, 33, 17}; // "..."
-
-} // namespace
+using namespace BarLayout;
+using WindowId = DesktopSession::WindowId;
 
 class TestBarDialogs : public QObject
 {
@@ -36,93 +30,34 @@ private slots:
     void boxBesideDraggedBar();
 
 private:
-    QRect barFrame() { return m_session.windowInfo(m_bar).geometry; }
-    QPoint client() { return clientOrigin(barFrame(), m_bordered); }
+    QRect barFrame() { return m_bar.geometry(); }
+    QPoint client() { return m_bar.client(); }
     void openSettings();
-    void pick(const QRect &list, const QString &keys);
+    void pick(const QRect &list, const QString &keys) { QVERIFY(m_bar.pickFromList(list, keys)); }
     void checkBesideBar(const QString &title, const QString &closeKeys);
-    WindowId uppermostAt(const QPoint &at);
-    WindowId topLevelOf(WindowId id);
 
     DesktopSession m_session;
-    MenuRuler m_ruler;
+    BarDriver m_bar{m_session};
     QTemporaryDir m_dir;
-    WindowId m_bar = 0;
     WindowId m_show = 0;
-    bool m_bordered = false;
 };
 
 void TestBarDialogs::initTestCase()
 {
     QVERIFY(m_dir.isValid());
-    QVERIFY(m_session.startProgram());
-    m_bar = findBar(m_session);
-    QVERIFY(m_bar != 0);
+    QVERIFY(m_bar.start());
     QVERIFY(m_session.startFakeShow());
     m_show = m_session.fakeShowWindow();
     QVERIFY(m_show != 0);
-    QTRY_COMPARE_WITH_TIMEOUT(countColour(m_session.grabScreen(), barFrame(), ShowColour), 0, 3000);
+    QTRY_COMPARE_WITH_TIMEOUT(Pixels::countColour(m_session.grabScreen(), barFrame(), ShowColour),
+                              0, 3000);
 }
 
+// Through the menu with the mouse; the open panel has the keyboard.
 void TestBarDialogs::openSettings()
 {
-    const WindowId menu = rightClickForMenu(m_session, client() + QPoint(5, 60));
-    QVERIFY2(menu != 0, "no menu opened");
-    QVERIFY(m_session.click(m_session.windowInfo(menu).geometry.topLeft()
-                            + m_ruler.centre(MenuRuler::Settings)));
-    QTRY_VERIFY(barFrame().height() >= ExpandedHeight);
-    QTRY_COMPARE(m_session.focusedWindow(), m_bar);
-}
-
-// Opens a list's popup with a click and types into it.
-void TestBarDialogs::pick(const QRect &list, const QString &keys)
-{
-    const QList<WindowId> before = programWindows(m_session);
-    QVERIFY(m_session.click(client() + list.center()));
-    const WindowId popup = waitForNewWindow(m_session, before, 3000);
-    QVERIFY2(popup != 0, "the list's popup did not open");
-    QVERIFY(m_session.key(keys));
-    QTRY_VERIFY(!m_session.windowInfo(popup).viewable);
-}
-
-// The uppermost viewable child of the root at `at` (xwininfo lists them top first).
-DesktopSession::WindowId TestBarDialogs::uppermostAt(const QPoint &at)
-{
-    QString out;
-    if (!DesktopSession::run(u"xwininfo"_s, {u"-root"_s, u"-children"_s}, &out))
-        return 0;
-    static const QRegularExpression child(u"^\\s+(0x[0-9a-f]+)\\s"_s,
-                                          QRegularExpression::MultilineOption);
-    QList<WindowId> ids;
-    for (auto it = child.globalMatch(out); it.hasNext();)
-        ids.append(it.next().captured(1).toULongLong(nullptr, 16));
-    for (WindowId id : std::as_const(ids)) {
-        const DesktopSession::WindowInfo info = m_session.windowInfo(id);
-        if (info.viewable && info.geometry.contains(at))
-            return id;
-    }
-    return 0;
-}
-
-// The child of the root that holds the window: the window manager's frame, or the window.
-DesktopSession::WindowId TestBarDialogs::topLevelOf(WindowId id)
-{
-    static const QRegularExpression ids(u"Root window id: (0x[0-9a-f]+).*\\n\\s*Parent window id: "
-                                        u"(0x[0-9a-f]+)"_s);
-    for (int depth = 0; depth < 8; ++depth) {
-        QString out;
-        if (!DesktopSession::run(u"xwininfo"_s, {u"-tree"_s, u"-id"_s, u"0x%1"_s.arg(id, 0, 16)},
-                                 &out))
-            return 0;
-        const QRegularExpressionMatch m = ids.match(out);
-        if (!m.hasMatch())
-            return 0;
-        const WindowId parent = m.captured(2).toULongLong(nullptr, 16);
-        if (parent == m.captured(1).toULongLong(nullptr, 16))
-            return id;
-        id = parent;
-    }
-    return 0;
+    QVERIFY(m_bar.openSettings(BarDriver::By::Mouse));
+    QTRY_COMPARE(m_session.focusedWindow(), m_bar.bar());
 }
 
 // The dialog titled `title` is open: wholly on screen, clear of the bar and uppermost at its
@@ -149,34 +84,34 @@ void TestBarDialogs::checkBesideBar(const QString &title, const QString &closeKe
                               .arg(bar.height());
     BAR_VERIFY(!frame.intersects(bar), where, m_session.grabScreen());
     BAR_VERIFY(screen.contains(frame), where, m_session.grabScreen());
-    BAR_VERIFY(uppermostAt(frame.center()) == topLevelOf(dialog), where, m_session.grabScreen());
-    BAR_VERIFY(uppermostAt(bar.center()) == m_bar, u"the bar is covered: "_s + where,
+    BAR_VERIFY(m_session.uppermostAt(frame.center()) == m_session.topLevelOf(dialog), where,
                m_session.grabScreen());
+    BAR_VERIFY(m_session.uppermostAt(bar.center()) == m_bar.bar(),
+               u"the bar is covered: "_s + where, m_session.grabScreen());
 
     QVERIFY(m_session.key(closeKeys));
     QTRY_VERIFY(!m_session.windowInfo(dialog).viewable);
-    QTRY_COMPARE(m_session.focusedWindow(), m_bar);
+    QTRY_COMPARE(m_session.focusedWindow(), m_bar.bar());
     QTest::qWait(500); // a late focus change by the window manager would show by now
-    QCOMPARE(m_session.focusedWindow(), m_bar);
-    const WindowId menu = rightClickForMenu(m_session, client() + QPoint(5, 60), 3000);
+    QCOMPARE(m_session.focusedWindow(), m_bar.bar());
+    const WindowId menu = m_bar.rightClickForMenu(client() + MenuSpot, 3000);
     QVERIFY2(menu != 0, "the bar's menu did not open after the dialog closed");
-    QVERIFY(m_session.key(u"Escape"_s));
-    QTRY_VERIFY(!m_session.windowInfo(menu).viewable);
+    QVERIFY(m_bar.closeMenu(menu));
 }
 
 void TestBarDialogs::refusedOkBoxBesideBar()
 {
     openSettings();
-    pick(Combo1, u"0 Return"_s);
-    pick(Combo2, u"8 Return"_s);
-    pick(Combo3, u"5 0 Return"_s); // type-ahead: 50
-    QVERIFY(m_session.click(client() + Command2.center()));
+    pick(MinutesList, u"0 Return"_s);
+    pick(SecondsList, u"8 Return"_s);
+    pick(ReminderList, u"5 0 Return"_s); // type-ahead: 50
+    QVERIFY(m_session.click(client() + OkButton.center()));
     checkBesideBar(u"计时"_s, u"Return"_s);
 }
 
 void TestBarDialogs::fileDialogBesideBar()
 {
-    QVERIFY(m_session.click(client() + Command1.center()));
+    QVERIFY(m_session.click(client() + BrowseButton.center()));
     // It opens on the default sound with it selected, so Return takes it and closes.
     checkBesideBar(u"选择wav文件"_s, u"Return"_s);
 }
@@ -187,7 +122,7 @@ void TestBarDialogs::wrongFileTypeBoxBesideBar()
     QFile file(loud);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.close();
-    QVERIFY(m_session.click(client() + Command1.center()));
+    QVERIFY(m_session.click(client() + BrowseButton.center()));
     const QList<WindowId> dialog =
         m_session.findWindows(u"^选择wav文件$"_s, DesktopSession::Match::Name, 5000);
     QCOMPARE(dialog.size(), 1);
@@ -212,21 +147,20 @@ void TestBarDialogs::returnPressesFocusedButtons()
     QFETCH(bool, applies);
     if (barFrame().height() < ExpandedHeight)
         openSettings();
-    pick(Combo3, u"0 Return"_s); // no reminder: the 0:08 talk is valid now
-    QVERIFY(m_session.click(client() + Text1.center()));
+    pick(ReminderList, u"0 Return"_s); // no reminder: the 0:08 talk is valid now
+    QVERIFY(m_session.click(client() + SoundPathBox.center()));
     QVERIFY(m_session.key(QStringList(tabs, u"Tab"_s).join(u' ') + u" Return"_s));
-    // OK gives the bar its frame (the border box is unchecked); Cancel only closes the panel.
+    // OK gives the bar its frame (the border box is unticked); Cancel only closes the panel.
     QTRY_VERIFY(barFrame().height() < ExpandedHeight);
-    m_bordered = m_bordered || applies;
-    QCOMPARE(barFrame().width(), m_bordered ? BorderedWidth : Width);
+    QVERIFY(m_bar.bordered());
     if (applies)
-        QTRY_COMPARE(readDigits(m_session.grabScreen(), client()), u"00:08"_s);
+        QTRY_COMPARE(m_bar.read(), u"00:08"_s);
     QTRY_COMPARE(m_session.focusedWindow(), m_show);
 }
 
 void TestBarDialogs::draggedBarStaysOnScreen()
 {
-    QVERIFY(m_bordered);
+    QVERIFY(m_bar.bordered());
     const QSize screen = m_session.screenSize();
     const QPoint grab = barFrame().topLeft() + QPoint(40, 5); // on the title bar
     QVERIFY(DesktopSession::run(u"xdotool"_s, {u"mousemove"_s, QString::number(grab.x()),
@@ -249,11 +183,11 @@ void TestBarDialogs::draggedBarStaysOnScreen()
 
 void TestBarDialogs::boxBesideDraggedBar()
 {
-    pick(Combo3, u"5 0 Return"_s);
-    QVERIFY(m_session.click(client() + Command2.center()));
+    pick(ReminderList, u"5 0 Return"_s);
+    QVERIFY(m_session.click(client() + OkButton.center()));
     checkBesideBar(u"计时"_s, u"KP_Enter"_s);
     // Cancel shrinks the bar back down to where it was dragged.
-    QVERIFY(m_session.click(client() + Command3.center()));
+    QVERIFY(m_session.click(client() + CancelButton.center()));
     QTRY_COMPARE(barFrame().bottom(), m_session.screenSize().height() - 1);
     QTRY_COMPARE(m_session.focusedWindow(), m_show);
 }

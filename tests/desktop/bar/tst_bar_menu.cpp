@@ -2,13 +2,13 @@
 // right click on a digit does not, and its entries do what they say whether picked with the
 // mouse or the keyboard.
 
-#include "barprobe.h"
-#include "desktopsession.h"
+#include "bardriver.h"
 
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using namespace BarProbe;
+using namespace BarLayout;
+using Entry = BarDriver::Entry;
 
 class TestBarMenu : public QObject
 {
@@ -26,24 +26,14 @@ private slots:
     void exitEntryEndsProgram();
 
 private:
-    QRect barRect(int height = CollapsedHeight) const;
-
     DesktopSession m_session;
-    WindowId m_bar = 0;
-    MenuRuler m_ruler;
+    BarDriver m_driver{m_session};
 };
-
-QRect TestBarMenu::barRect(int height) const
-{
-    return QRect(m_session.screenSize().width() - Width, 0, Width, height);
-}
 
 void TestBarMenu::initTestCase()
 {
-    QVERIFY(m_session.startProgram());
-    m_bar = findBar(m_session);
-    QVERIFY(m_bar != 0);
-    QCOMPARE(m_session.windowInfo(m_bar).geometry, barRect());
+    QVERIFY(m_driver.start());
+    QCOMPARE(m_driver.geometry(), m_driver.expected());
 }
 
 // A failed row must not leave a menu open over the next one.
@@ -51,10 +41,9 @@ void TestBarMenu::cleanup()
 {
     if (!QTest::currentTestFailed())
         return;
-    const QList<WindowId> windows = programWindows(m_session);
-    if (windows.size() > 1) {
+    if (m_driver.windows().size() > 1) {
         m_session.key(u"Escape"_s);
-        (void)QTest::qWaitFor([&] { return programWindows(m_session).size() <= 1; }, 2000);
+        (void)QTest::qWaitFor([&] { return m_driver.windows().size() <= 1; }, 2000);
     }
 }
 
@@ -75,15 +64,15 @@ void TestBarMenu::backgroundOpensMenu_data()
 void TestBarMenu::backgroundOpensMenu()
 {
     QFETCH(QPoint, at);
-    const QPoint click = barRect().topLeft() + at;
-    const WindowId menu = rightClickForMenu(m_session, click);
+    const QPoint click = m_driver.expected().topLeft() + at;
+    const BarDriver::WindowId menu = m_driver.rightClickForMenu(click);
     QVERIFY2(menu != 0, "no menu opened");
 
     const DesktopSession::WindowInfo info = m_session.windowInfo(menu);
     QVERIFY(info.viewable);
     QVERIFY(info.overrideRedirect);
     // Four entries and a separator, as a menu of them looks in this style and font.
-    QCOMPARE(info.geometry.size(), m_ruler.size());
+    QCOMPARE(info.geometry.size(), m_driver.menuSize());
     // A popup menu opens at the mouse, with a corner there (which one depends on the room
     // left on the screen).
     QVERIFY2(info.geometry.adjusted(-1, -1, 1, 1).contains(click),
@@ -98,7 +87,7 @@ void TestBarMenu::backgroundOpensMenu()
     // Escape closes it and leaves the bar as it was.
     QVERIFY(m_session.key(u"Escape"_s));
     QTRY_VERIFY(!m_session.windowInfo(menu).viewable);
-    QCOMPARE(m_session.windowInfo(m_bar).geometry, barRect());
+    QCOMPARE(m_driver.geometry(), m_driver.expected());
 }
 
 void TestBarMenu::digitOpensNoMenu_data()
@@ -116,14 +105,15 @@ void TestBarMenu::digitOpensNoMenu()
 {
     QFETCH(int, picture);
     QFETCH(QPoint, offset);
-    const QPoint click = barRect().topLeft() + QPoint(DigitLefts[picture], DigitTop) + offset;
+    const QPoint click =
+        m_driver.expected().topLeft() + QPoint(DigitLefts[picture], DigitTop) + offset;
     // A menu shows up within a few hundred milliseconds when it opens at all (see above).
-    const WindowId menu = rightClickForMenu(m_session, click, 1500);
+    const BarDriver::WindowId menu = m_driver.rightClickForMenu(click, 1500);
     if (menu != 0) {
         const QRect opened = m_session.windowInfo(menu).geometry;
         QFAIL(qPrintable(u"a %1x%2 window opened"_s.arg(opened.width()).arg(opened.height())));
     }
-    QCOMPARE(m_session.windowInfo(m_bar).geometry, barRect());
+    QCOMPARE(m_driver.geometry(), m_driver.expected());
 }
 
 void TestBarMenu::settingsEntryGrowsBar_data()
@@ -137,34 +127,24 @@ void TestBarMenu::settingsEntryGrowsBar_data()
 void TestBarMenu::settingsEntryGrowsBar()
 {
     QFETCH(bool, byKeyboard);
-    const WindowId menu = rightClickForMenu(m_session, barRect().topLeft() + QPoint(5, 60));
-    QVERIFY(menu != 0);
-    if (byKeyboard) {
-        // Start, Pause, then the separator is passed over.
-        QVERIFY(m_session.key(u"Down Down Down Return"_s));
-    } else {
-        const QRect menuGeometry = m_session.windowInfo(menu).geometry;
-        QVERIFY(m_session.click(menuGeometry.topLeft() + m_ruler.centre(MenuRuler::Settings)));
-    }
-    QTRY_VERIFY(!m_session.windowInfo(menu).viewable);
+    // By keyboard: Start, Pause, then the separator is passed over.
+    QVERIFY(m_driver.choose(Entry::Settings,
+                            byKeyboard ? BarDriver::By::Keyboard : BarDriver::By::Mouse));
     // The bar grows downwards and keeps its place.
-    QTRY_COMPARE(m_session.windowInfo(m_bar).geometry, barRect(ExpandedHeight));
+    QTRY_COMPARE(m_driver.geometry(), m_driver.expected(ExpandedHeight));
 
     // Cancel shrinks it back.
-    QVERIFY(m_session.click(barRect().topLeft() + Command3.center()));
-    QTRY_COMPARE(m_session.windowInfo(m_bar).geometry, barRect());
+    QVERIFY(m_session.click(m_driver.expected().topLeft() + CancelButton.center()));
+    QTRY_COMPARE(m_driver.geometry(), m_driver.expected());
 }
 
 void TestBarMenu::exitEntryEndsProgram()
 {
-    const WindowId menu = rightClickForMenu(m_session, barRect().topLeft() + QPoint(5, 60));
-    QVERIFY(menu != 0);
-    const QRect menuGeometry = m_session.windowInfo(menu).geometry;
-    QVERIFY(m_session.click(menuGeometry.topLeft() + m_ruler.centre(MenuRuler::Exit)));
+    QVERIFY(m_driver.choose(Entry::Exit, BarDriver::By::Mouse));
     QVERIFY(m_session.waitForProgramExit(5000));
     QCOMPARE(m_session.program()->exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_session.program()->exitCode(), 0);
-    QVERIFY(programWindows(m_session).isEmpty());
+    QVERIFY(m_driver.windows().isEmpty());
 }
 
 QTEST_MAIN(TestBarMenu)

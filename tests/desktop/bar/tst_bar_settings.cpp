@@ -2,8 +2,10 @@
 // the lists are worked with the mouse and the keyboard, OK gives the bar its own frame and title
 // bar in the top-right corner above the show, and "no border" takes them away again.
 
-#include "barprobe.h"
-#include "desktopsession.h"
+#include "bardriver.h"
+#include "ledreader.h"
+#include "mmss.h"
+#include "pixels.h"
 
 #include <QElapsedTimer>
 #include <QRegularExpression>
@@ -11,7 +13,9 @@
 #include <QTest>
 
 using namespace Qt::StringLiterals;
-using namespace BarProbe;
+using namespace BarLayout;
+using By = BarDriver::By;
+using Entry = BarDriver::Entry;
 
 class TestBarSettings : public QObject
 {
@@ -28,29 +32,25 @@ private slots:
     void reminderComesAtChosenPoint();
 
 private:
-    QRect barGeometry() { return m_session.windowInfo(m_bar).geometry; }
-    QPoint client() { return clientOrigin(barGeometry(), m_bordered); }
+    QRect barGeometry() { return m_driver.geometry(); }
+    QPoint client() { return m_driver.client(); }
     // The outer height of the bar for a client area of that height.
     int outerHeight(int clientHeight) const
     {
         return clientHeight + (m_bordered ? m_titleHeight + 2 : 0);
     }
     void openSettings();
-    bool pickFromList(const QRect &list, const QString &keys);
 
     DesktopSession m_session;
-    MenuRuler m_ruler;
-    WindowId m_bar = 0;
-    WindowId m_show = 0;
+    BarDriver m_driver{m_session};
+    DesktopSession::WindowId m_show = 0;
     bool m_bordered = false;
     int m_titleHeight = 0;
 };
 
 void TestBarSettings::initTestCase()
 {
-    QVERIFY(m_session.startProgram());
-    m_bar = findBar(m_session);
-    QVERIFY(m_bar != 0);
+    QVERIFY(m_driver.start());
     QVERIFY(m_session.startFakeShow());
     m_show = m_session.fakeShowWindow();
     QVERIFY(m_show != 0);
@@ -58,7 +58,7 @@ void TestBarSettings::initTestCase()
     // Above the show again after the next raise, else the right click below would hit the show.
     int covered = 0;
     auto barUncovered = [&] {
-        covered = countColour(m_session.grabScreen(), barGeometry(), ShowColour);
+        covered = Pixels::countColour(m_session.grabScreen(), barGeometry(), ShowColour);
         return covered == 0;
     };
     BAR_VERIFY(QTest::qWaitFor(barUncovered, 3000),
@@ -67,10 +67,7 @@ void TestBarSettings::initTestCase()
 
 void TestBarSettings::openSettings()
 {
-    const WindowId menu = rightClickForMenu(m_session, client() + QPoint(5, 60));
-    QVERIFY2(menu != 0, "no menu opened");
-    QVERIFY(m_session.click(m_session.windowInfo(menu).geometry.topLeft()
-                            + m_ruler.centre(MenuRuler::Settings)));
+    QVERIFY(m_driver.choose(Entry::Settings, By::Mouse));
     const QSize expanded(m_bordered ? BorderedWidth : Width, outerHeight(ExpandedHeight));
     QTRY_COMPARE(barGeometry().size(), expanded);
 }
@@ -83,36 +80,20 @@ void TestBarSettings::settingsOpenOverShow()
     const QRect expected(m_session.screenSize().width() - Width, 0, Width, ExpandedHeight);
     QCOMPARE(barGeometry(), expected);
     // The open panel takes the keyboard, so the lists can be worked with keys.
-    QTRY_COMPARE(m_session.focusedWindow(), m_bar);
+    QTRY_COMPARE(m_session.focusedWindow(), m_driver.bar());
     const QImage screen = m_session.grabScreen();
-    BAR_VERIFY(countColour(screen, expected, ShowColour) == 0, u"the show covers the bar"_s,
+    BAR_VERIFY(Pixels::countColour(screen, expected, ShowColour) == 0, u"the show covers the bar"_s,
                screen);
-}
-
-// Clicks a list, which opens its popup, and sends keys to whatever then has the keyboard.
-bool TestBarSettings::pickFromList(const QRect &list, const QString &keys)
-{
-    const QList<WindowId> before = programWindows(m_session);
-    if (!m_session.click(client() + list.center()))
-        return false;
-    const WindowId popup = waitForNewWindow(m_session, before, 3000);
-    if (!popup) {
-        qWarning("the list's popup did not open");
-        return false;
-    }
-    if (!m_session.key(keys))
-        return false;
-    return QTest::qWaitFor([&] { return !m_session.windowInfo(popup).viewable; }, 3000);
 }
 
 void TestBarSettings::listsTakeMouseAndKeyboard()
 {
     // Minutes: 0, typed into the open list.
-    QVERIFY(pickFromList(Combo1, u"0 Return"_s));
+    QVERIFY(m_driver.pickFromList(MinutesList, u"0 Return"_s));
     // Seconds: 5, typed into the open list.
-    QVERIFY(pickFromList(Combo2, u"5 Return"_s));
+    QVERIFY(m_driver.pickFromList(SecondsList, u"5 Return"_s));
     // Reminder: 3, with the arrow keys on the closed list.
-    QVERIFY(pickFromList(Combo3, u"Escape"_s));
+    QVERIFY(m_driver.pickFromList(ReminderList, u"Escape"_s));
     QVERIFY(m_session.key(u"Home Down Down Down"_s));
     // That none of these keys reached the show is checked once the show has printed a line
     // after them (a click, below).
@@ -120,11 +101,11 @@ void TestBarSettings::listsTakeMouseAndKeyboard()
 
 void TestBarSettings::okGivesBarItsOwnFrame()
 {
-    QVERIFY(m_session.click(client() + Command2.center()));
+    QVERIFY(m_session.click(client() + OkButton.center()));
     // Shrunk to the digits, plus its own 1 px frame and a title bar.
     QTRY_COMPARE(barGeometry().width(), BorderedWidth);
     m_bordered = true;
-    const DesktopSession::WindowInfo info = m_session.windowInfo(m_bar);
+    const DesktopSession::WindowInfo info = m_session.windowInfo(m_driver.bar());
     m_titleHeight = info.geometry.height() - CollapsedHeight - 2;
     QVERIFY2(m_titleHeight >= 10 && m_titleHeight <= 40,
              qPrintable(u"outer height %1"_s.arg(info.geometry.height())));
@@ -134,7 +115,7 @@ void TestBarSettings::okGivesBarItsOwnFrame()
     QVERIFY(QRect(QPoint(0, 0), screen).contains(info.geometry));
     // Still out of the window manager's hands: the frame is the bar's own.
     QVERIFY(info.overrideRedirect);
-    QCOMPARE(m_session.property(m_bar, u"_NET_WM_NAME"_s), u"\"演讲倒计时\""_s);
+    QCOMPARE(m_session.property(m_driver.bar(), u"_NET_WM_NAME"_s), u"\"演讲倒计时\""_s);
     // The panel lent the keyboard; closing it hands it back to the slide show.
     QTRY_COMPARE(m_session.focusedWindow(), m_show);
 
@@ -149,7 +130,7 @@ void TestBarSettings::okGivesBarItsOwnFrame()
             colours.insert(title.pixel(x, y));
     }
     BAR_VERIFY(colours.size() > 1, u"no caption on the title bar"_s, shot);
-    QCOMPARE(countColour(shot, titleBar, ShowColour), 0);
+    QCOMPARE(Pixels::countColour(shot, titleBar, ShowColour), 0);
 }
 
 void TestBarSettings::okShowsChosenTime()
@@ -157,8 +138,8 @@ void TestBarSettings::okShowsChosenTime()
     QVERIFY(m_bordered);
     QString digits;
     auto showsPreset = [&] {
-        digits = readDigits(m_session.grabScreen(), client());
-        return digits == u"00:05"_s;
+        digits = m_driver.read();
+        return digits == mmss(5);
     };
     BAR_VERIFY(QTest::qWaitFor(showsPreset, 3000), u"the bar reads "_s + digits,
                m_session.grabScreen());
@@ -180,8 +161,8 @@ void TestBarSettings::barStaysAboveFocusedShow()
     auto barVisible = [&] {
         const QImage shot = m_session.grabScreen();
         const QRect bar = barGeometry();
-        const int covered = countColour(shot, bar, ShowColour);
-        const QString digits = readDigits(shot, client());
+        const int covered = Pixels::countColour(shot, bar, ShowColour);
+        const QString digits = LedReader::readBar(shot, client());
         seen =
             u"%1 pixels of the show's colour on the bar at (%2,%3) %4x%5, digits %6"_s.arg(covered)
                 .arg(bar.x())
@@ -189,7 +170,7 @@ void TestBarSettings::barStaysAboveFocusedShow()
                 .arg(bar.width())
                 .arg(bar.height())
                 .arg(digits);
-        return covered == 0 && digits == u"00:05"_s && bar.width() == BorderedWidth;
+        return covered == 0 && digits == mmss(5) && bar.width() == BorderedWidth;
     };
     QElapsedTimer clock;
     clock.start();
@@ -210,19 +191,19 @@ void TestBarSettings::noBorderGivesPlainBar()
     openSettings();
     if (QTest::currentTestFailed())
         return;
-    QVERIFY(m_session.click(client() + Check2.center()));
-    QVERIFY(m_session.click(client() + Command2.center()));
+    QVERIFY(m_session.click(client() + NoBorderBox.center()));
+    QVERIFY(m_session.click(client() + OkButton.center()));
     m_bordered = false;
-    const QRect expected(m_session.screenSize().width() - Width, 0, Width, CollapsedHeight);
+    const QRect expected = m_driver.expected();
     auto plain = [&] { return barGeometry() == expected; };
     BAR_VERIFY(QTest::qWaitFor(plain, 5000),
                u"the bar is %1x%2"_s.arg(barGeometry().width()).arg(barGeometry().height()),
                m_session.grabScreen());
-    QVERIFY(m_session.windowInfo(m_bar).overrideRedirect);
+    QVERIFY(m_session.windowInfo(m_driver.bar()).overrideRedirect);
     QString digits;
     auto showsPreset = [&] {
-        digits = readDigits(m_session.grabScreen(), expected.topLeft());
-        return digits == u"00:05"_s;
+        digits = LedReader::readBar(m_session.grabScreen(), expected.topLeft());
+        return digits == mmss(5);
     };
     BAR_VERIFY(QTest::qWaitFor(showsPreset, 3000), u"the bar reads "_s + digits,
                m_session.grabScreen());
@@ -232,32 +213,23 @@ void TestBarSettings::noBorderGivesPlainBar()
 void TestBarSettings::reminderComesAtChosenPoint()
 {
     QVERIFY(!m_bordered);
-    const QList<WindowId> before = programWindows(m_session);
-    const WindowId menu = rightClickForMenu(m_session, client() + QPoint(5, 60));
-    QVERIFY(menu != 0);
-    QVERIFY(m_session.click(m_session.windowInfo(menu).geometry.topLeft()
-                            + m_ruler.centre(MenuRuler::Start)));
-    QTRY_VERIFY(!m_session.windowInfo(menu).viewable);
+    const QList<DesktopSession::WindowId> before = m_driver.windows();
+    QVERIFY(m_driver.choose(Entry::Start, By::Mouse));
 
     QStringList readings; // what the bar showed before the notice came, without repeats
-    WindowId notice = 0;
     auto noticeOpen = [&] {
-        const QString digits = readDigits(m_session.grabScreen(), client());
+        const QString digits = m_driver.read();
         if (readings.isEmpty() || readings.last() != digits)
             readings << digits;
-        for (WindowId id : programWindows(m_session)) {
-            if (!before.contains(id) && id != menu)
-                notice = id;
-        }
-        return notice != 0;
+        return m_driver.waitForNewWindow(before, 0) != 0;
     };
     BAR_VERIFY(QTest::qWaitFor(noticeOpen, 8000),
                u"no notice; the bar showed "_s + readings.join(u' '), m_session.grabScreen());
     // The bar is drawn right after the notice opens, so it may lag a moment behind.
     QString digits;
     auto atReminder = [&] {
-        digits = readDigits(m_session.grabScreen(), client());
-        return digits == u"00:03"_s;
+        digits = m_driver.read();
+        return digits == mmss(3);
     };
     BAR_VERIFY(
         QTest::qWaitFor(atReminder, 300),

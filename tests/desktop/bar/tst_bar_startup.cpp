@@ -2,16 +2,17 @@
 // hands, showing 00:00; and a full-screen slide show opened after it neither hides it nor loses
 // the keyboard to it.
 
-#include "barprobe.h"
-#include "desktopsession.h"
-#include "glyphstrip.h"
+#include "bardriver.h"
+#include "ledreader.h"
+#include "mmss.h"
+#include "pixels.h"
 
 #include <QElapsedTimer>
 #include <QTest>
 #include <QWidget>
 
 using namespace Qt::StringLiterals;
-using namespace BarProbe;
+using namespace BarLayout;
 
 class TestBarStartup : public QObject
 {
@@ -27,42 +28,44 @@ private slots:
     void barRisesAboveLaterWindow();
 
 private:
-    QRect expectedBar() const;
+    bool barOnTop(const QColor &cover, QString *seen);
 
     DesktopSession m_session;
-    WindowId m_bar = 0;
-    WindowId m_show = 0;
+    BarDriver m_driver{m_session};
+    DesktopSession::WindowId m_show = 0;
 };
 
-QRect TestBarStartup::expectedBar() const
+// Whether the bar is all there with 00:00, no pixel of the cover's colour on it.
+bool TestBarStartup::barOnTop(const QColor &cover, QString *seen)
 {
-    return QRect(m_session.screenSize().width() - Width, 0, Width, CollapsedHeight);
+    const QImage screen = m_session.grabScreen();
+    const QRect bar = m_driver.expected();
+    const int covered = Pixels::countColour(screen, bar, cover);
+    const QString digits = LedReader::readBar(screen, bar.topLeft());
+    *seen = u"%1 pixels of %2 on the bar, digits %3"_s.arg(covered).arg(cover.name(), digits);
+    return covered == 0 && digits == mmss(0);
 }
 
 void TestBarStartup::initTestCase()
 {
     // The digit checks below mean something only if no glyph passes for another.
-    QVERIFY2(
-        smallestGlyphDifference() > 3 * GlyphTolerance,
-        qPrintable(u"glyphs differ in only %1 of their pixels"_s.arg(smallestGlyphDifference())));
+    const double smallest = LedReader::smallestDifference();
+    QVERIFY2(smallest > 3 * LedReader::Tolerance,
+             qPrintable(u"glyphs differ in only %1 of their pixels"_s.arg(smallest)));
 
-    QVERIFY(m_session.startProgram());
-    m_bar = findBar(m_session);
-    QVERIFY(m_bar != 0);
+    QVERIFY(m_driver.start());
     // Mapped is not yet painted: wait until all five pictures read as glyphs.
-    const QPoint origin = expectedBar().topLeft();
-    if (!QTest::qWaitFor([&] { return !readDigits(m_session.grabScreen(), origin).contains(u'?'); },
-                         5000))
+    if (!QTest::qWaitFor([&] { return !m_driver.read().contains(u'?'); }, 5000))
         qWarning() << "the digits never read as glyphs; the checks below will show where";
 }
 
 void TestBarStartup::barSitsInTopRightCorner()
 {
-    const DesktopSession::WindowInfo info = m_session.windowInfo(m_bar);
+    const DesktopSession::WindowInfo info = m_session.windowInfo(m_driver.bar());
     QVERIFY(info.viewable);
-    QCOMPARE(info.geometry, expectedBar());
+    QCOMPARE(info.geometry, m_driver.expected());
     QVERIFY(info.overrideRedirect);
-    QCOMPARE(m_session.property(m_bar, u"_NET_WM_NAME"_s), u"\"演讲倒计时\""_s);
+    QCOMPARE(m_session.property(m_driver.bar(), u"_NET_WM_NAME"_s), u"\"演讲倒计时\""_s);
 }
 
 void TestBarStartup::barShowsZeroTime_data()
@@ -72,7 +75,7 @@ void TestBarStartup::barShowsZeroTime_data()
 
     QTest::newRow("minutes, tens") << 0 << 0;
     QTest::newRow("minutes, units") << 1 << 0;
-    QTest::newRow("colon") << 2 << int(GlyphStrip::ColonCell);
+    QTest::newRow("colon") << 2 << LedReader::Colon;
     QTest::newRow("seconds, tens") << 3 << 0;
     QTest::newRow("seconds, units") << 4 << 0;
 }
@@ -82,14 +85,15 @@ void TestBarStartup::barShowsZeroTime()
     QFETCH(int, picture);
     QFETCH(int, cell);
     const QImage screen = m_session.grabScreen();
-    const QPoint at = expectedBar().topLeft() + QPoint(DigitLefts[picture], DigitTop);
-    const double mismatch = glyphMismatch(screen, at, cell);
-    BAR_VERIFY(mismatch <= GlyphTolerance,
+    const QPoint client = m_driver.expected().topLeft();
+    const QPoint at = client + QPoint(DigitLefts[picture], DigitTop);
+    const double mismatch = LedReader::mismatch(screen, at, cell);
+    BAR_VERIFY(mismatch <= LedReader::Tolerance,
                u"%1 of the pixels at (%2,%3) differ from glyph %4; the bar reads %5"_s.arg(mismatch)
                    .arg(at.x())
                    .arg(at.y())
                    .arg(cell)
-                   .arg(readDigits(screen, expectedBar().topLeft())),
+                   .arg(LedReader::readBar(screen, client)),
                screen);
 }
 
@@ -100,19 +104,17 @@ void TestBarStartup::laterShowLeavesBarVisible()
     QVERIFY(m_show != 0);
     QCOMPARE(m_session.windowInfo(m_show).geometry, QRect(QPoint(0, 0), m_session.screenSize()));
 
-    const QRect bar = expectedBar();
+    const QRect bar = m_driver.expected();
     QString seen;
     auto barVisible = [&] {
         const QImage screen = m_session.grabScreen();
-        const int covered = countColour(screen, bar, ShowColour);
-        const QString digits = readDigits(screen, bar.topLeft());
-        seen = u"%1 pixels of the show's colour on the bar, digits %2"_s.arg(covered).arg(digits);
         // The show must really be up around the bar, or an uncovered bar proves nothing.
         const bool showUp = screen.pixelColor(0, screen.height() - 1) == ShowColour
                             && screen.pixelColor(bar.left() - 1, bar.bottom() + 1) == ShowColour;
+        const bool onTop = barOnTop(ShowColour, &seen);
         if (!showUp)
             seen += u"; the show is not on screen"_s;
-        return showUp && covered == 0 && digits == u"00:00"_s;
+        return showUp && onTop;
     };
 
     // The show is stacked on top when it opens; the bar raises itself about once a second.
@@ -128,7 +130,7 @@ void TestBarStartup::laterShowLeavesBarVisible()
         BAR_VERIFY(barVisible(), u"%1 ms later: %2"_s.arg(clock.elapsed()).arg(seen),
                    m_session.grabScreen());
     }
-    QCOMPARE(m_session.windowInfo(m_bar).geometry, bar);
+    QCOMPARE(m_driver.geometry(), bar);
 }
 
 void TestBarStartup::showKeepsKeyboard()
@@ -153,23 +155,17 @@ void TestBarStartup::barRisesAboveLaterWindow()
     QPalette palette = cover.palette();
     palette.setColor(QPalette::Window, coverColour);
     cover.setPalette(palette);
-    const QRect bar = expectedBar();
+    const QRect bar = m_driver.expected();
     cover.setGeometry(bar.adjusted(-20, 0, 0, 20));
     cover.show();
     QVERIFY(QTest::qWaitForWindowExposed(&cover));
 
     QString seen;
-    auto barOnTop = [&] {
-        const QImage screen = m_session.grabScreen();
-        const int covered = countColour(screen, bar, coverColour);
-        const QString digits = readDigits(screen, bar.topLeft());
-        seen = u"%1 pixels of the cover on the bar, digits %2"_s.arg(covered).arg(digits);
-        return covered == 0 && digits == u"00:00"_s;
-    };
+    auto barVisible = [&] { return barOnTop(coverColour, &seen); };
     QElapsedTimer clock;
     clock.start();
     // About once a second, and a grab may take a while on a busy machine.
-    BAR_VERIFY(QTest::qWaitFor(barOnTop, 2500), seen, m_session.grabScreen());
+    BAR_VERIFY(QTest::qWaitFor(barVisible, 2500), seen, m_session.grabScreen());
     qInfo("bar back on top %lld ms after the cover was exposed", clock.elapsed());
     // The cover is still there around the bar; only the bar went above it.
     const QImage screen = m_session.grabScreen();

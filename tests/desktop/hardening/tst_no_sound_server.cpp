@@ -3,7 +3,8 @@
 // attempt to reach the server and a later one are covered; the notice must come and go, the
 // bar must be back at its preset, and the program must neither crash nor fill its stderr.
 
-#include "talkdriver.h"
+#include "mmss.h"
+#include "talkwatch.h"
 
 #include <QDir>
 #include <QFile>
@@ -13,6 +14,12 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+
+// The number of lines in a piece of program output, ignoring a missing final newline.
+int lineCount(const QString &text)
+{
+    return int(text.split(u'\n', Qt::SkipEmptyParts).size());
+}
 
 // Says whether a PulseAudio client with this environment reaches a server at all.
 bool soundServerReachable(const QProcessEnvironment &env, QString *why)
@@ -96,35 +103,36 @@ void TestNoSoundServer::talkGoesOn()
     QVERIFY2(!soundServerReachable(env, &why),
              qPrintable(u"a sound server answers, so this is no test: "_s + why));
 
-    TalkDriver driver(m_session);
+    BarDriver driver(m_session);
     QVERIFY(driver.start(env));
     QVERIFY(driver.setTalk(0, 5, 3));
-    QTRY_COMPARE(driver.readBar(), u"00:05"_s);
+    QTRY_COMPARE(driver.read(), mmss(5));
 
+    TalkWatch watch(driver, TalkWatch::Watch::Windows);
     for (int round = 1; round <= 2; ++round) {
-        const TalkDriver::Talk talk = driver.runTalk();
-        qInfo("talk %d: notice at %.0f ms, gone at %.0f ms, bar then %s", round, talk.noticeAtMs,
-              talk.noticeGoneMs, qPrintable(talk.barAfter));
+        const TalkWatch::Talk talk = watch.run();
+        qInfo("talk %d: notice at %.0f ms, gone at %.0f ms, bar then %s", round, talk.listedMs,
+              talk.goneMs, qPrintable(talk.barAfter));
         QVERIFY2(talk.started, "Start could not be chosen");
-        QVERIFY2(!driver.crashed(), "the program crashed");
-        QVERIFY2(driver.isRunning(), "the program ended during the talk");
-        QVERIFY2(talk.noticeAtMs >= 0, "the notice never came up");
+        QVERIFY2(!m_session.programCrashed(), "the program crashed");
+        QVERIFY2(m_session.programRunning(), "the program ended during the talk");
+        QVERIFY2(talk.listedMs >= 0, "the notice never came up");
         // The reminder is due two ticks after Start.
-        QVERIFY2(talk.noticeAtMs >= 1500 && talk.noticeAtMs <= 3500,
-                 qPrintable(u"%1 ms"_s.arg(talk.noticeAtMs)));
-        QVERIFY2(talk.noticeGoneMs >= 0, "the notice never closed");
+        QVERIFY2(talk.listedMs >= 1500 && talk.listedMs <= 3500,
+                 qPrintable(u"%1 ms"_s.arg(talk.listedMs)));
+        QVERIFY2(talk.goneMs >= 0, "the notice never closed");
         // Four counting ticks, the closing message, four more ticks.
-        const double shown = talk.noticeGoneMs - talk.noticeAtMs;
+        const double shown = talk.goneMs - talk.listedMs;
         QVERIFY2(shown >= 7000 && shown <= 9500, qPrintable(u"shown %1 ms"_s.arg(shown)));
-        QCOMPARE(talk.barAfter, u"00:05"_s);
+        QCOMPARE(talk.barAfter, mmss(5));
     }
 
-    const QString errors = driver.standardError();
+    const QString errors = m_session.standardError();
     qInfo().noquote() << "stderr:" << (errors.isEmpty() ? u"(empty)"_s : u"\n"_s + errors);
     QVERIFY(driver.exitThroughMenu());
-    QVERIFY2(lineCount(driver.standardError()) <= 1,
-             qPrintable(u"%1 lines on stderr:\n%2"_s.arg(lineCount(driver.standardError()))
-                            .arg(driver.standardError())));
+    const QString all = m_session.standardError();
+    QVERIFY2(lineCount(all) <= 1,
+             qPrintable(u"%1 lines on stderr:\n%2"_s.arg(lineCount(all)).arg(all)));
 }
 
 QTEST_MAIN(TestNoSoundServer)

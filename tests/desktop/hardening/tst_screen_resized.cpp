@@ -3,7 +3,8 @@
 // open its menu. The virtual screen is resized with xrandr; Xvfb allows any size up to the one
 // it was started with, so the sizes here are all at most the start size.
 
-#include "talkdriver.h"
+#include "bardriver.h"
+#include "mmss.h"
 
 #include <QRegularExpression>
 #include <QTest>
@@ -48,7 +49,7 @@ private:
     void checkBarAtCorner(const QSize &screen, const QString &digits);
 
     DesktopSession m_session;
-    TalkDriver m_driver{m_session};
+    BarDriver m_driver{m_session};
     QString m_output;
     QSize m_startSize;
 };
@@ -68,7 +69,7 @@ void TestScreenResized::initTestCase()
         QSKIP(qPrintable(u"xrandr shows no connected output to resize:\n"_s + query));
 
     QVERIFY(m_driver.start(QProcessEnvironment::systemEnvironment()));
-    checkBarAtCorner(m_startSize, u"00:00"_s);
+    checkBarAtCorner(m_startSize, mmss(0));
 }
 
 QString TestScreenResized::resize(const QSize &size)
@@ -90,11 +91,11 @@ QString TestScreenResized::resize(const QSize &size)
 
 void TestScreenResized::checkBarAtCorner(const QSize &screen, const QString &digits)
 {
-    const int width = m_driver.bordered() ? BarProbe::BorderedWidth : BarProbe::Width;
-    QTRY_COMPARE(m_driver.barGeometry().topRight(), QPoint(screen.width() - 1, 0));
-    QCOMPARE(m_driver.barGeometry().width(), width);
+    const int width = m_driver.bordered() ? BarLayout::BorderedWidth : BarLayout::Width;
+    QTRY_COMPARE(m_driver.geometry().topRight(), QPoint(screen.width() - 1, 0));
+    QCOMPARE(m_driver.geometry().width(), width);
     QVERIFY(m_session.windowInfo(m_driver.bar()).viewable);
-    QTRY_COMPARE(m_driver.readBar(), digits);
+    QTRY_COMPARE(m_driver.read(), digits);
 
     const DesktopSession::WindowId menu = m_driver.openMenu();
     QVERIFY2(menu != 0, "no menu opened on the bar");
@@ -131,7 +132,7 @@ void TestScreenResized::barFollowsCorner()
                              .arg(size.height())
                              .arg(failed)));
     QTRY_COMPARE(m_session.screenSize(), size);
-    checkBarAtCorner(size, u"00:00"_s);
+    checkBarAtCorner(size, mmss(0));
     if (QTest::currentTestFailed())
         return;
 }
@@ -150,7 +151,7 @@ void TestScreenResized::borderedBarFollowsCorner()
     if (!m_driver.bordered()) {
         QVERIFY(m_driver.setTalk(0, 5, 3));
         QTRY_VERIFY(m_driver.bordered());
-        checkBarAtCorner(m_session.screenSize(), u"00:05"_s);
+        checkBarAtCorner(m_session.screenSize(), mmss(5));
         if (QTest::currentTestFailed())
             return;
     }
@@ -158,7 +159,7 @@ void TestScreenResized::borderedBarFollowsCorner()
     if (!failed.isEmpty())
         QSKIP(qPrintable(u"xrandr cannot resize this X server: "_s + failed));
     QTRY_COMPARE(m_session.screenSize(), size);
-    checkBarAtCorner(size, u"00:05"_s);
+    checkBarAtCorner(size, mmss(5));
 }
 
 QTEST_MAIN(TestScreenResized)

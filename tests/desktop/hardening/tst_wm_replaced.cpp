@@ -3,9 +3,11 @@
 // its corner, be seen above the show and still open its menu. The window manager that
 // with-desktop.sh started is ended first; the ones started here are ended again by their PIDs.
 
-#include "talkdriver.h"
+#include "bardriver.h"
+#include "mmss.h"
+#include "pixels.h"
+#include "procinfo.h"
 
-#include <QFile>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,26 +19,6 @@ using namespace Qt::StringLiterals;
 using WindowId = DesktopSession::WindowId;
 
 namespace {
-
-QString readProc(qint64 pid, const char *entry)
-{
-    QFile f(u"/proc/%1/%2"_s.arg(pid).arg(QLatin1String(entry)));
-    return f.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(f.readAll()) : QString();
-}
-
-// "pid (comm) state ppid ..."
-QStringList statFields(qint64 pid)
-{
-    const QString stat = readProc(pid, "stat");
-    const qsizetype close = stat.lastIndexOf(u')');
-    return close < 0 ? QStringList() : stat.mid(close + 2).split(u' ');
-}
-
-bool processGone(qint64 pid)
-{
-    const QStringList fields = statFields(pid);
-    return fields.isEmpty() || fields.first() == u"Z"_s;
-}
 
 // The children of with-desktop.sh, which started the first window manager.
 QList<qint64> harnessChildren()
@@ -86,11 +68,10 @@ private:
     };
     Manager currentManager();
     bool startManager(const QString &name);
-    QRect expectedBar() const;
     double showShareOnBar();
 
     DesktopSession m_session;
-    TalkDriver m_driver{m_session};
+    BarDriver m_driver{m_session};
     QTemporaryDir m_home;
     QProcess *m_wm = nullptr; // the one started here, if any
 };
@@ -99,7 +80,7 @@ void TestWmReplaced::initTestCase()
 {
     QVERIFY(m_home.isValid());
     QVERIFY(m_driver.start(QProcessEnvironment::systemEnvironment()));
-    QCOMPARE(m_driver.barGeometry(), expectedBar());
+    QCOMPARE(m_driver.geometry(), m_driver.expected());
     QVERIFY(m_session.startFakeShow());
     QVERIFY(m_session.fakeShowWindow() != 0);
     // The bar lifts itself above the show within a second.
@@ -109,7 +90,7 @@ void TestWmReplaced::initTestCase()
 void TestWmReplaced::cleanupTestCase()
 {
     m_session.stopFakeShow();
-    m_driver.stop();
+    m_session.stopProgram();
     if (m_wm) {
         m_wm->terminate();
         if (!m_wm->waitForFinished(3000)) {
@@ -121,17 +102,9 @@ void TestWmReplaced::cleanupTestCase()
     }
 }
 
-QRect TestWmReplaced::expectedBar() const
-{
-    return QRect(m_session.screenSize().width() - BarProbe::Width, 0, BarProbe::Width,
-                 BarProbe::CollapsedHeight);
-}
-
 double TestWmReplaced::showShareOnBar()
 {
-    const QRect bar = m_driver.barGeometry();
-    return double(BarProbe::countColour(m_session.grabScreen(), bar, BarProbe::ShowColour))
-           / (bar.width() * bar.height());
+    return Pixels::colourShare(m_session.grabScreen(), m_driver.geometry(), ShowColour);
 }
 
 // The window manager now in charge: its check window and name from the root window, its PID
@@ -147,14 +120,14 @@ TestWmReplaced::Manager TestWmReplaced::currentManager()
         return m;
     m.name = m_session.property(m.check, u"_NET_WM_NAME"_s).remove(u'"').toLower();
     if (m_wm && m_wm->state() == QProcess::Running
-        && readProc(m_wm->processId(), "comm").trimmed() == m.name) {
+        && ProcInfo::read(m_wm->processId(), "comm").trimmed() == m.name) {
         m.pid = m_wm->processId();
         return m;
     }
     const qint64 announced = m_session.property(m.check, u"_NET_WM_PID"_s).toLongLong();
     QList<qint64> candidates;
     for (qint64 pid : harnessChildren()) {
-        if (readProc(pid, "comm").trimmed() == m.name && (!announced || announced == pid))
+        if (ProcInfo::read(pid, "comm").trimmed() == m.name && (!announced || announced == pid))
             candidates << pid;
     }
     if (candidates.size() == 1)
@@ -217,41 +190,41 @@ void TestWmReplaced::barSurvivesNewWindowManager()
     qInfo() << "replacing" << old.name << "pid" << old.pid << "by" << next;
 
     QCOMPARE(::kill(pid_t(old.pid), signal), 0);
-    QVERIFY2(QTest::qWaitFor([&] { return processGone(old.pid); }, 5000),
+    QVERIFY2(QTest::qWaitFor([&] { return ProcInfo::gone(old.pid); }, 5000),
              "the window manager did not go");
     // Its check window goes with its connection.
     QTRY_VERIFY(m_session.property(old.check, u"_NET_WM_NAME"_s).isEmpty());
     QVERIFY(startManager(next));
 
-    QVERIFY2(m_driver.isRunning(), "the program ended with the window manager");
+    QVERIFY2(m_session.programRunning(), "the program ended with the window manager");
     const DesktopSession::WindowInfo info = m_session.windowInfo(m_driver.bar());
     QVERIFY(info.viewable);
     QVERIFY(info.overrideRedirect);
-    QCOMPARE(info.geometry, expectedBar());
+    QCOMPARE(info.geometry, m_driver.expected());
 
     // The new manager frames and maps the show again, on top, which may take it a moment;
     // until then there is nothing for the bar to be above.
     const QSize size = m_session.screenSize();
-    const QRect beside(0, 0, size.width() - BarProbe::Width, size.height());
+    const QRect beside(0, 0, size.width() - BarLayout::Width, size.height());
     QImage screen;
     if (!QTest::qWaitFor(
             [&] {
                 screen = m_session.grabScreen();
-                return BarProbe::countColour(screen, beside, BarProbe::ShowColour)
+                return Pixels::countColour(screen, beside, ShowColour)
                        == beside.width() * beside.height();
             },
             5000))
         QFAIL(qPrintable(u"the show did not come back on screen, so the bar cannot be tested "
                          "against it; screen kept as "_s
-                         + keepScreen(screen)));
+                         + Pixels::keep(screen)));
     // The bar must get back above it with its next raise.
     if (!QTest::qWaitFor([&] { return showShareOnBar() < 0.01; }, 3000)) {
         const double covered = showShareOnBar();
         QFAIL(
             qPrintable(u"the show still covers %1 of the bar; screen kept as %2"_s.arg(covered).arg(
-                keepScreen(m_session.grabScreen()))));
+                Pixels::keep(m_session.grabScreen()))));
     }
-    QCOMPARE(m_driver.readBar(), u"00:00"_s);
+    QCOMPARE(m_driver.read(), mmss(0));
 
     const WindowId menu = m_driver.openMenu();
     QVERIFY2(menu != 0, "no menu opened on the bar");

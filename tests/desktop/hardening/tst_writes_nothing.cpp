@@ -3,8 +3,9 @@
 // system must stay inside the private home, config, cache, data and runtime folders given to
 // it, or be one of the few the platform itself needs (listed below with their reasons).
 
+#include "mmss.h"
 #include "stracelog.h"
-#include "talkdriver.h"
+#include "talkwatch.h"
 
 #include <QDir>
 #include <QFile>
@@ -122,14 +123,15 @@ void TestWritesNothing::wholeTalkWritesOnlyPrivateFolders()
                              "unlink,unlinkat,rmdir,mkdir,mkdirat,link,linkat,symlink,"
                              "symlinkat,truncate"_s};
 
-    TalkDriver driver(m_session);
+    BarDriver driver(m_session);
     QVERIFY(driver.start(env, strace, cwd));
     QVERIFY(driver.setTalk(0, 5, 3));
-    QTRY_COMPARE(driver.readBar(), u"00:05"_s);
-    const TalkDriver::Talk talk = driver.runTalk(30000);
-    qInfo("notice at %.0f ms, gone at %.0f ms", talk.noticeAtMs, talk.noticeGoneMs);
-    QVERIFY2(talk.noticeAtMs >= 0 && talk.noticeGoneMs >= 0, "the notice did not come and go");
-    QCOMPARE(talk.barAfter, u"00:05"_s);
+    QTRY_COMPARE(driver.read(), mmss(5));
+    const TalkWatch::Talk talk =
+        TalkWatch(driver, TalkWatch::Watch::Windows).run(BarDriver::By::Keyboard, 30000);
+    qInfo("notice at %.0f ms, gone at %.0f ms", talk.listedMs, talk.goneMs);
+    QVERIFY2(talk.listedMs >= 0 && talk.goneMs >= 0, "the notice did not come and go");
+    QCOMPARE(talk.barAfter, mmss(5));
     QVERIFY(driver.exitThroughMenu());
 
     QFile file(log);
@@ -137,8 +139,7 @@ void TestWritesNothing::wholeTalkWritesOnlyPrivateFolders()
     const QString trace = QString::fromUtf8(file.readAll());
     // The trace must have seen the worker thread check the sound file and the player load it,
     // or it missed what it is meant to watch.
-    const QString sound =
-        QFileInfo(qEnvironmentVariable("TC_PROGRAM")).dir().filePath(u"blip.wav"_s);
+    const QString sound = DesktopSession::programDir() + u"/blip.wav"_s;
     QVERIFY2(trace.count(u"\"%1\", O_RDONLY"_s.arg(sound)) >= 2,
              "the trace does not show the sound file being read twice");
 

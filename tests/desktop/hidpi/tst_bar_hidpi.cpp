@@ -11,9 +11,10 @@
 // (every pixel becomes a 2x2 block), and eight to twelve times with smooth scaling, which also
 // softens the edges that were sharp.
 
-#include "barprobe.h"
-#include "desktopsession.h"
+#include "bardriver.h"
 #include "glyphstrip.h"
+#include "ledreader.h"
+#include "mmss.h"
 
 #include <QGuiApplication>
 #include <QTest>
@@ -22,7 +23,7 @@
 #include <cstdlib>
 
 using namespace Qt::StringLiterals;
-using namespace BarProbe;
+using namespace BarLayout;
 
 namespace {
 
@@ -94,8 +95,7 @@ constexpr double MaxShrunkDifference = 0.002;
 // Picture `index` of a bar whose client area starts at `client`, drawn at `scale`.
 QImage digitPicture(const QImage &screen, const QPoint &client, int index, int scale)
 {
-    const QRect logical(QPoint(DigitLefts[index], DigitTop),
-                        QSize(GlyphStrip::CellWidth, GlyphStrip::Height));
+    const QRect logical(QPoint(DigitLefts[index], DigitTop), DigitSize);
     return screen.copy(QRect(client + logical.topLeft() * scale, logical.size() * scale))
         .convertToFormat(QImage::Format_RGB32);
 }
@@ -132,54 +132,30 @@ private slots:
 
 private:
     static void addPictureRows();
-    // The bar window of the program, `width` device pixels wide; 0 if none shows up.
-    WindowId waitForBar(int width);
 
     DesktopSession m_session;
+    BarDriver m_driver{m_session};
     QImage m_standard; // the bar's client area at scale 1
     QImage m_scaled;   // the screen with the bar at scale 2
     QRect m_scaledBar;
 };
-
-DesktopSession::WindowId TestBarHiDpi::waitForBar(int width)
-{
-    WindowId bar = 0;
-    (void)QTest::qWaitFor(
-        [&] {
-            for (WindowId id : programWindows(m_session)) {
-                if (m_session.windowInfo(id).geometry.width() == width)
-                    bar = id;
-            }
-            return bar != 0;
-        },
-        10000);
-    return bar;
-}
 
 void TestBarHiDpi::initTestCase()
 {
     // The grabs are read in device pixels, so this process itself must not be scaled.
     QCOMPARE(qApp->devicePixelRatio(), 1.0);
 
-    QVERIFY(m_session.startProgram({}, environmentAtScale(1)));
-    const WindowId standard = waitForBar(Width);
-    QVERIFY2(standard, "no bar at scale 1");
-    const QPoint standardClient = m_session.windowInfo(standard).geometry.topLeft();
+    QVERIFY2(m_driver.start(environmentAtScale(1)), "no bar at scale 1");
+    const QPoint standardClient = m_driver.client();
     // Mapped is not yet painted: wait until the digits read as the standard glyphs.
-    QTRY_COMPARE(readDigits(m_session.grabScreen(), standardClient), u"00:00"_s);
+    QTRY_COMPARE(m_driver.read(), mmss(0));
     m_standard = m_session.grabScreen().copy(QRect(standardClient, QSize(Width, CollapsedHeight)));
     m_session.stopProgram();
-    QTRY_VERIFY(programWindows(m_session).isEmpty());
+    QTRY_VERIFY(m_driver.windows().isEmpty());
 
     QVERIFY(m_session.startProgram({}, environmentAtScale(Scale)));
-    const WindowId scaled = waitForBar(Scale * Width);
-    if (!scaled) {
-        for (WindowId id : programWindows(m_session))
-            qWarning() << "program window" << Qt::hex << id << Qt::dec
-                       << m_session.windowInfo(id).geometry;
-        QFAIL("no bar twice the standard width at scale 2");
-    }
-    m_scaledBar = m_session.windowInfo(scaled).geometry;
+    QVERIFY2(m_driver.findBar(10000, Scale), "no bar twice the standard width at scale 2");
+    m_scaledBar = m_driver.geometry();
     // Mapped is not yet painted: wait until every picture is as much lit as its standard twin,
     // which holds however it was scaled.
     auto painted = [&] {

@@ -1,6 +1,7 @@
 #include "desktopsession.h"
 
 #include <QDebug>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QPixmap>
 #include <QRegularExpression>
@@ -40,7 +41,10 @@ int field(const QString &xwininfo, const QString &label)
 
 } // namespace
 
-DesktopSession::DesktopSession() = default;
+DesktopSession::DesktopSession()
+{
+    m_clock.start();
+}
 
 DesktopSession::~DesktopSession()
 {
@@ -69,26 +73,30 @@ bool DesktopSession::run(const QString &program, const QStringList &args, QStrin
 }
 
 QProcess *DesktopSession::launch(const char *variable, const QStringList &args,
-                                 const QProcessEnvironment &env, QProcess::ProcessChannelMode mode)
+                                 const QProcessEnvironment &env, QProcess::ProcessChannelMode mode,
+                                 const QStringList &wrapper, const QString &workingDirectory)
 {
     const QString path = qEnvironmentVariable(variable);
     if (path.isEmpty()) {
         qWarning("%s is not set; desktop tests run through ctest (with-desktop.sh)", variable);
         return nullptr;
     }
+    const QStringList command = wrapper + QStringList{path} + args;
     auto *process = new QProcess;
     process->setProcessChannelMode(mode);
     process->setProcessEnvironment(env);
-    process->start(path, args);
+    if (!workingDirectory.isEmpty())
+        process->setWorkingDirectory(workingDirectory);
+    process->start(command.first(), command.mid(1));
     if (!process->waitForStarted()) {
-        qWarning() << "cannot start" << path << process->errorString();
+        qWarning() << "cannot start" << command << process->errorString();
         delete process;
         return nullptr;
     }
     return process;
 }
 
-void DesktopSession::stop(QProcess *&process)
+void DesktopSession::stop(QProcess *&process, const std::function<void()> &beforeDelete)
 {
     if (!process)
         return;
@@ -99,16 +107,32 @@ void DesktopSession::stop(QProcess *&process)
             process->waitForFinished();
         }
     }
+    if (beforeDelete)
+        beforeDelete();
     delete process;
     process = nullptr;
 }
 
-bool DesktopSession::startProgram(const QStringList &args, const QProcessEnvironment &env)
+bool DesktopSession::startProgram(const QStringList &args, const QProcessEnvironment &env,
+                                  const QStringList &wrapper, const QString &workingDirectory)
 {
     stopProgram();
-    m_programOutput.clear();
-    m_program = launch("TC_PROGRAM", args, env, QProcess::MergedChannels);
+    m_stdout.clear();
+    m_stderr.clear();
+    m_program =
+        launch("TC_PROGRAM", args, env, QProcess::SeparateChannels, wrapper, workingDirectory);
     return m_program;
+}
+
+bool DesktopSession::programRunning() const
+{
+    return m_program && m_program->state() == QProcess::Running;
+}
+
+bool DesktopSession::programCrashed() const
+{
+    return m_program && m_program->state() == QProcess::NotRunning
+           && m_program->exitStatus() == QProcess::CrashExit;
 }
 
 bool DesktopSession::waitForProgramExit(int timeoutMs)
@@ -117,25 +141,36 @@ bool DesktopSession::waitForProgramExit(int timeoutMs)
            || m_program->waitForFinished(timeoutMs);
 }
 
-QString DesktopSession::programOutput()
+QString DesktopSession::standardOutput()
 {
     if (m_program)
-        m_programOutput += QString::fromLocal8Bit(m_program->readAll());
-    return m_programOutput;
+        m_stdout += m_program->readAllStandardOutput();
+    return QString::fromLocal8Bit(m_stdout);
+}
+
+QString DesktopSession::standardError()
+{
+    if (m_program)
+        m_stderr += m_program->readAllStandardError();
+    return QString::fromLocal8Bit(m_stderr);
+}
+
+QString DesktopSession::programDir()
+{
+    return QFileInfo(qEnvironmentVariable("TC_PROGRAM")).absolutePath();
 }
 
 void DesktopSession::stopProgram()
 {
-    if (!m_program)
-        return;
-    if (m_program->state() != QProcess::NotRunning) {
-        m_program->terminate();
-        m_program->waitForFinished(stopGraceMs);
-    }
     // What the program said is the first thing to look at when a test has failed.
-    if (QTest::currentTestFailed() && !programOutput().isEmpty())
-        qInfo().noquote() << "talk-countdown output:\n" << m_programOutput;
-    stop(m_program);
+    stop(m_program, [this] {
+        if (!QTest::currentTestFailed())
+            return;
+        if (!standardOutput().isEmpty())
+            qInfo().noquote() << "talk-countdown stdout:\n" << standardOutput();
+        if (!standardError().isEmpty())
+            qInfo().noquote() << "talk-countdown stderr:\n" << standardError();
+    });
 }
 
 bool DesktopSession::startFakeShow(int timeoutMs)
@@ -254,6 +289,42 @@ DesktopSession::WindowId DesktopSession::activeWindow()
 {
     QString out;
     return xdotool({u"getactivewindow"_s}, &out) ? parseId(out) : 0;
+}
+
+DesktopSession::WindowId DesktopSession::uppermostAt(const QPoint &at)
+{
+    QString out;
+    if (!run(u"xwininfo"_s, {u"-root"_s, u"-children"_s}, &out))
+        return 0;
+    // xwininfo lists the root's children top first.
+    static const QRegularExpression child(u"^\\s+(0x[0-9a-f]+)\\s"_s,
+                                          QRegularExpression::MultilineOption);
+    for (auto it = child.globalMatch(out); it.hasNext();) {
+        const WindowId id = parseId(it.next().captured(1));
+        const WindowInfo info = windowInfo(id);
+        if (info.viewable && info.geometry.contains(at))
+            return id;
+    }
+    return 0;
+}
+
+DesktopSession::WindowId DesktopSession::topLevelOf(WindowId id)
+{
+    static const QRegularExpression ids(
+        u"Root window id: (0x[0-9a-f]+).*\\n\\s*Parent window id: (0x[0-9a-f]+)"_s);
+    for (int depth = 0; depth < 8; ++depth) {
+        QString out;
+        if (!run(u"xwininfo"_s, {u"-tree"_s, u"-id"_s, hexId(id)}, &out))
+            return 0;
+        const QRegularExpressionMatch m = ids.match(out);
+        if (!m.hasMatch())
+            return 0;
+        const WindowId parent = parseId(m.captured(2));
+        if (parent == parseId(m.captured(1)))
+            return id;
+        id = parent;
+    }
+    return 0;
 }
 
 QSize DesktopSession::screenSize() const

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QImage>
 #include <QList>
 #include <QProcess>
@@ -7,8 +8,11 @@
 #include <QRect>
 #include <QStringList>
 
+#include <functional>
+
 // Drives a desktop test: starts the program under test ($TC_PROGRAM) and the stand-in slide show
 // ($TC_FAKESHOW), looks at the X desktop and sends it input through xdotool, xwininfo and xprop.
+// It knows nothing of the program's windows; BarDriver does.
 // Meant for Qt Test executables run by with-desktop.sh with QT_QPA_PLATFORM=xcb. Every wait polls
 // its condition until a timeout; nothing sleeps blindly. Whatever was started is stopped on
 // destruction.
@@ -33,14 +37,25 @@ public:
     DesktopSession(const DesktopSession &) = delete;
     DesktopSession &operator=(const DesktopSession &) = delete;
 
-    // The program under test. Its stdout and stderr are collected, and shown when the current test
-    // has failed by the time the program is stopped.
+    // The program under test, behind `wrapper` (strace, say) when one is given. Its stdout and
+    // stderr are kept apart and shown when the current test has failed by the time it stops.
     bool startProgram(const QStringList &args = {},
-                      const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment());
+                      const QProcessEnvironment &env = QProcessEnvironment::systemEnvironment(),
+                      const QStringList &wrapper = {}, const QString &workingDirectory = {});
     QProcess *program() const { return m_program; }
+    bool programRunning() const;
+    bool programCrashed() const;
     bool waitForProgramExit(int timeoutMs = 5000);
+    // Ends it if it still runs.
     void stopProgram();
-    QString programOutput();
+    QString standardOutput();
+    QString standardError();
+    // The folder the program under test is in; its default sound, blip.wav, lies beside it.
+    static QString programDir();
+
+    // Every time in a desktop test is read on this clock, started with the session.
+    const QElapsedTimer &clock() const { return m_clock; }
+    double nowMs() const { return double(m_clock.nsecsElapsed()) / 1e6; }
 
     // The fake slide show. startFakeShow() returns once it says "ready" (full screen and focused).
     bool startFakeShow(int timeoutMs = 10000);
@@ -59,6 +74,11 @@ public:
     QString property(WindowId id, const QString &atom);
     WindowId focusedWindow();
     WindowId activeWindow();
+    // The uppermost viewable child of the root at `at`: a managed window's frame, or an
+    // override-redirect window itself.
+    WindowId uppermostAt(const QPoint &at);
+    // The child of the root that holds the window (its frame when it is managed); 0 if unknown.
+    WindowId topLevelOf(WindowId id);
 
     QSize screenSize() const;
     QImage grabScreen() const;
@@ -74,12 +94,15 @@ public:
 
 private:
     static QProcess *launch(const char *variable, const QStringList &args,
-                            const QProcessEnvironment &env, QProcess::ProcessChannelMode mode);
-    static void stop(QProcess *&process);
+                            const QProcessEnvironment &env, QProcess::ProcessChannelMode mode,
+                            const QStringList &wrapper = {}, const QString &workingDirectory = {});
+    static void stop(QProcess *&process, const std::function<void()> &beforeDelete = {});
     void readShowLines();
 
+    QElapsedTimer m_clock;
     QProcess *m_program = nullptr;
-    QString m_programOutput;
+    QByteArray m_stdout;
+    QByteArray m_stderr;
     QProcess *m_show = nullptr;
     QByteArray m_showPartial;
     QStringList m_showLines;

@@ -5,8 +5,9 @@
 // watched from Start to the notice's close in one go - the bar and the notice grabbed every few
 // milliseconds, the null sink recorded - and the tests after it judge what was seen.
 
-#include "barprobe.h"
-#include "desktopsession.h"
+#include "ledreader.h"
+#include "mmss.h"
+#include "pixels.h"
 #include "talkwatch.h"
 
 #include <QTemporaryDir>
@@ -15,7 +16,8 @@
 #include <cmath>
 
 using namespace Qt::StringLiterals;
-using namespace BarProbe;
+using namespace BarLayout;
+using By = BarDriver::By;
 
 namespace {
 
@@ -25,12 +27,6 @@ constexpr int ReminderSeconds = 5;
 // How far a step seen on screen may lie from its place on the program's one-second clock: the
 // click that starts the clock, painting and the grab loop each add a little.
 constexpr double TickSlackMs = 300;
-
-// The bar's reading with that many seconds left.
-QString mmss(int seconds)
-{
-    return u"%1:%2"_s.arg(seconds / 60, 2, 10, QChar(u'0')).arg(seconds % 60, 2, 10, QChar(u'0'));
-}
 
 } // namespace
 
@@ -54,22 +50,11 @@ private slots:
     void exitEndsProgram();
 
 private:
-    double nowMs() const { return double(m_clock.nsecsElapsed()) / 1e6; }
-    QRect barGeometry() { return m_session.windowInfo(m_bar).geometry; }
-    QPoint client() { return clientOrigin(barGeometry(), m_bordered); }
-    bool choose(MenuRuler::Entry entry, double *clickedAtMs = nullptr);
-    bool pickFromList(const QRect &list, const QString &keys);
-
     DesktopSession m_session;
-    QElapsedTimer m_clock;
+    BarDriver m_driver{m_session};
     QTemporaryDir m_dir;
-    MenuRuler m_ruler;
-    WindowId m_bar = 0;
-    WindowId m_show = 0;
-    bool m_bordered = false;
-    double m_startedMs = -1; // when Start was clicked
-    TalkWatch m_talk{m_session, m_clock};
-    QStringList m_showLines; // what the show printed while the talk ran
+    DesktopSession::WindowId m_show = 0;
+    TalkWatch::Talk m_talk;
 };
 
 void TestDesktopTalk::initTestCase()
@@ -77,80 +62,43 @@ void TestDesktopTalk::initTestCase()
     QVERIFY2(!qEnvironmentVariableIsEmpty("TC_PULSE_MONITOR"),
              "needs the null sink of with-desktop.sh --sound");
     QVERIFY(m_dir.isValid());
-    m_clock.start();
-
-    QVERIFY(m_session.startProgram());
-    m_bar = findBar(m_session);
-    QVERIFY(m_bar != 0);
-}
-
-// Right-clicks the bar's background and clicks an entry of its menu.
-bool TestDesktopTalk::choose(MenuRuler::Entry entry, double *clickedAtMs)
-{
-    const WindowId menu = rightClickForMenu(m_session, client() + QPoint(5, 60));
-    if (!menu) {
-        qWarning("no menu opened on the bar");
-        return false;
-    }
-    const QPoint at = m_session.windowInfo(menu).geometry.topLeft() + m_ruler.centre(entry);
-    // xdotool releases the button a few milliseconds after it starts, then lingers for 100 ms
-    // more; the start of the command is the closer mark.
-    if (clickedAtMs)
-        *clickedAtMs = nowMs();
-    if (!m_session.click(at))
-        return false;
-    return QTest::qWaitFor([&] { return !programWindows(m_session).contains(menu); }, 3000);
-}
-
-// Clicks a list, which opens its popup, and sends keys to whatever then has the keyboard.
-bool TestDesktopTalk::pickFromList(const QRect &list, const QString &keys)
-{
-    const QList<WindowId> before = programWindows(m_session);
-    if (!m_session.click(client() + list.center()))
-        return false;
-    const WindowId popup = waitForNewWindow(m_session, before, 3000);
-    return popup && m_session.key(keys)
-           && QTest::qWaitFor([&] { return !m_session.windowInfo(popup).viewable; }, 3000);
+    QVERIFY(m_driver.start());
 }
 
 void TestDesktopTalk::barComesUpEmptyInCorner()
 {
-    const QSize screen = m_session.screenSize();
-    QTRY_COMPARE(barGeometry(), QRect(screen.width() - Width, 0, Width, CollapsedHeight));
+    QTRY_COMPARE(m_driver.geometry(), m_driver.expected());
     QString digits;
-    auto empty = [&] { return (digits = readDigits(m_session.grabScreen(), client())) == mmss(0); };
+    auto empty = [&] { return (digits = m_driver.read()) == mmss(0); };
     BAR_VERIFY(QTest::qWaitFor(empty, 3000), u"the bar reads "_s + digits, m_session.grabScreen());
 }
 
 void TestDesktopTalk::settingsSetTheTalk()
 {
-    QVERIFY(choose(MenuRuler::Settings));
-    QTRY_COMPARE(barGeometry().size(), QSize(Width, ExpandedHeight));
-    QTRY_COMPARE(m_session.focusedWindow(), m_bar);
+    QVERIFY(m_driver.openSettings(By::Mouse));
+    QTRY_COMPARE(m_driver.geometry().size(), QSize(Width, ExpandedHeight));
+    QTRY_COMPARE(m_session.focusedWindow(), m_driver.bar());
     // Minutes and seconds typed into the open lists, the reminder stepped to with the arrow keys
     // on the closed list.
-    QVERIFY(pickFromList(Combo1, u"0 Return"_s));
-    QVERIFY(pickFromList(Combo2, u"%1 Return"_s.arg(TalkSeconds)));
-    QVERIFY(pickFromList(Combo3, u"Escape"_s));
+    QVERIFY(m_driver.pickFromList(MinutesList, u"0 Return"_s));
+    QVERIFY(m_driver.pickFromList(SecondsList, u"%1 Return"_s.arg(TalkSeconds)));
+    QVERIFY(m_driver.pickFromList(ReminderList, u"Escape"_s));
     QVERIFY(m_session.key(u"Home"_s + u" Down"_s.repeated(ReminderSeconds)));
     // "No border" starts unticked and stays so: OK gives the bar its own frame and title bar.
-    QVERIFY(m_session.click(client() + Command2.center()));
-    QTRY_COMPARE(barGeometry().width(), BorderedWidth);
-    m_bordered = true;
-    const QRect bar = barGeometry();
+    QVERIFY(m_session.click(m_driver.client() + OkButton.center()));
+    QTRY_COMPARE(m_driver.geometry().width(), BorderedWidth);
+    const QRect bar = m_driver.geometry();
     const int titleHeight = bar.height() - CollapsedHeight - 2;
     QVERIFY2(titleHeight >= 10 && titleHeight <= 40, qPrintable(u"%1 px high"_s.arg(bar.height())));
     QCOMPARE(bar.topLeft(), QPoint(m_session.screenSize().width() - BorderedWidth, 0));
     QString digits;
-    auto preset = [&] {
-        return (digits = readDigits(m_session.grabScreen(), client())) == mmss(TalkSeconds);
-    };
+    auto preset = [&] { return (digits = m_driver.read()) == mmss(TalkSeconds); };
     BAR_VERIFY(QTest::qWaitFor(preset, 3000), u"the bar reads "_s + digits, m_session.grabScreen());
 }
 
 void TestDesktopTalk::barStaysAboveFocusedShow()
 {
-    QVERIFY(m_bordered);
+    QVERIFY(m_driver.bordered());
     QVERIFY(m_session.startFakeShow());
     m_show = m_session.fakeShowWindow();
     QVERIFY(m_show != 0);
@@ -159,16 +107,17 @@ void TestDesktopTalk::barStaysAboveFocusedShow()
     QString seen;
     auto visible = [&] {
         const QImage shot = m_session.grabScreen();
-        const int covered = countColour(shot, barGeometry(), ShowColour);
+        const int covered = Pixels::countColour(shot, m_driver.geometry(), ShowColour);
         seen = u"%1 pixels of the show on the bar, digits %2"_s.arg(covered).arg(
-            readDigits(shot, client()));
+            LedReader::readBar(shot, m_driver.client()));
         return covered == 0 && seen.endsWith(mmss(TalkSeconds));
     };
     BAR_VERIFY(QTest::qWaitFor(visible, 3000), seen, m_session.grabScreen());
     // The title bar carries a caption, not just a colour.
     const QImage shot = m_session.grabScreen();
-    const QRect bar = barGeometry();
-    const QImage title = shot.copy(bar.x() + 1, bar.y() + 1, Width / 2, client().y() - bar.y() - 1);
+    const QRect bar = m_driver.geometry();
+    const QImage title =
+        shot.copy(bar.x() + 1, bar.y() + 1, Width / 2, m_driver.client().y() - bar.y() - 1);
     QImage plain(title.size(), title.format());
     plain.fill(title.pixel(0, 0));
     BAR_VERIFY(title != plain, u"no caption on the title bar"_s, shot);
@@ -178,24 +127,16 @@ void TestDesktopTalk::barStaysAboveFocusedShow()
 void TestDesktopTalk::talkRuns()
 {
     QVERIFY(m_show != 0);
+    // The recording is measured against the default sound's own peak.
     QString error;
-    QVERIFY2(m_talk.startRecording(m_dir.filePath(u"monitor.wav"_s), &error), qPrintable(error));
-    const QRect bar = barGeometry();
-    const QPoint digitsAt = client() - bar.topLeft();
-    const QList<WindowId> known = programWindows(m_session);
-    QVERIFY(choose(MenuRuler::Start, &m_startedMs));
-    // The menu's keyboard grab takes the focus from the show for a moment; a key sent now
-    // arrives once the show has it back.
-    QVERIFY(m_session.key(u"m"_s));
-    QVERIFY(m_session.waitForLine(u"key m"_s));
-    const qsizetype showLinesFrom = m_session.fakeShowLines().size();
-
-    m_talk.follow(bar, digitsAt, known, m_startedMs + 20000);
-    QVERIFY2(m_talk.finishRecording(&error), qPrintable(error));
-    // A last key fetches everything the show printed meanwhile.
-    QVERIFY(m_session.key(u"z"_s));
-    QVERIFY(m_session.waitForLine(u"key z"_s));
-    m_showLines = m_session.fakeShowLines().mid(showLinesFrom);
+    const std::optional<WavFile> blip =
+        WavFile::read(DesktopSession::programDir() + u"/blip.wav"_s, &error);
+    QVERIFY2(blip, qPrintable(error));
+    QVERIFY2(blip->peak() > 0.3f, "the default sound is a clearly audible tone");
+    TalkWatch watch(m_driver, TalkWatch::Watch::Screen);
+    QVERIFY(watch.record(m_dir.filePath(u"monitor.wav"_s), blip->peak()));
+    m_talk = watch.run(By::Mouse);
+    QVERIFY2(m_talk.failure.isEmpty(), qPrintable(m_talk.failure));
 }
 
 void TestDesktopTalk::barCountsOncePerSecond_data()
@@ -214,11 +155,11 @@ void TestDesktopTalk::barCountsOncePerSecond()
     const QList<TalkWatch::Seen> &seen = m_talk.barSeen;
     QStringList readings;
     for (const TalkWatch::Seen &s : seen)
-        readings << u"%1 at %2 ms"_s.arg(s.look).arg(s.atMs - m_startedMs, 0, 'f', 0);
+        readings << u"%1 at %2 ms"_s.arg(s.look).arg(s.atMs, 0, 'f', 0);
     // The bar shows the preset when Start is chosen, then each second once.
     QVERIFY2(seen.size() > step && seen[step].look == reading, qPrintable(readings.join(u", "_s)));
     qInfo().noquote() << readings[step];
-    const double late = seen[step].atMs - (m_startedMs + step * 1000);
+    const double late = seen[step].atMs - step * 1000;
     QVERIFY2(std::abs(late) <= TickSlackMs, qPrintable(u"%1 ms off"_s.arg(late)));
 }
 
@@ -232,9 +173,9 @@ void TestDesktopTalk::noticeComesCentredAtReminder()
 {
     QVERIFY2(m_talk.notice, "no notice window came up");
     const QSize screen = m_session.screenSize();
-    const QPoint centred((screen.width() - NoticeLook::Size.width()) / 2,
-                         (screen.height() - NoticeLook::Size.height()) / 2);
-    QCOMPARE(m_talk.noticeGeometry, QRect(centred, NoticeLook::Size));
+    const QPoint centred((screen.width() - NoticeLayout::Size.width()) / 2,
+                         (screen.height() - NoticeLayout::Size.height()) / 2);
+    QCOMPARE(m_talk.noticeInfo.frameGeometry, QRect(centred, NoticeLayout::Size));
     QVERIFY(!m_talk.noticeSeen.isEmpty());
     // Its counter starts at the reminder point, and it comes with the tick that puts that on
     // the bar.
@@ -245,8 +186,7 @@ void TestDesktopTalk::noticeComesCentredAtReminder()
     QVERIFY(bar != m_talk.barSeen.end());
     qInfo("notice listed %.0f ms after Start, its first digits seen at %.0f ms, the bar's %s at "
           "%.0f ms",
-          m_talk.listedMs - m_startedMs, m_talk.noticeSeen.first().atMs - m_startedMs,
-          qPrintable(reminder), bar->atMs - m_startedMs);
+          m_talk.listedMs, m_talk.noticeSeen.first().atMs, qPrintable(reminder), bar->atMs);
     QVERIFY2(std::abs(m_talk.listedMs - bar->atMs) <= 150,
              qPrintable(u"%1 ms apart"_s.arg(m_talk.listedMs - bar->atMs)));
 }
@@ -254,23 +194,26 @@ void TestDesktopTalk::noticeComesCentredAtReminder()
 void TestDesktopTalk::showKeepsKeyboard()
 {
     QVERIFY2(m_talk.keySent, "no key was pressed while the notice showed");
-    QCOMPARE(m_talk.focusWhileShown, m_show);
-    QVERIFY2(m_showLines.contains(u"key a"_s), qPrintable(m_showLines.join(u", "_s)));
-    QVERIFY2(!m_showLines.contains(u"focus out"_s), qPrintable(m_showLines.join(u", "_s)));
+    QVERIFY(!m_talk.focusWhileShown.isEmpty());
+    for (DesktopSession::WindowId focused : std::as_const(m_talk.focusWhileShown))
+        QCOMPARE(focused, m_show);
+    const QStringList &lines = m_talk.showLines;
+    QVERIFY2(lines.contains(u"key a"_s), qPrintable(lines.join(u", "_s)));
+    QVERIFY2(!lines.contains(u"focus out"_s), qPrintable(lines.join(u", "_s)));
 }
 
 void TestDesktopTalk::blipOnNoticeSecondTick()
 {
-    QVERIFY(m_talk.recordingStartMs >= 0);
+    QVERIFY(m_talk.recordingStartMs);
     QVERIFY2(!m_talk.bursts.isEmpty(), "nothing audible was recorded");
-    const TalkWatch::Seen *secondTick = m_talk.firstNotice(mmss(ReminderSeconds - 2).right(2));
+    const TalkWatch::Seen *secondTick = m_talk.firstNotice(twoDigits(ReminderSeconds - 2));
     QVERIFY(m_talk.listedMs >= 0 && secondTick);
-    const double onset = m_talk.recordingStartMs + m_talk.bursts.first().start * 1000;
+    const double onset = *m_talk.recordingStartMs + m_talk.bursts.first().start * 1000;
     const double afterAppearance = onset - m_talk.listedMs;
     const double afterTick = onset - secondTick->atMs;
     qInfo("sound onset %.0f ms after Start, %.0f ms after the notice appeared, %.0f ms after its "
           "2nd tick was seen",
-          onset - m_startedMs, afterAppearance, afterTick);
+          onset, afterAppearance, afterTick);
     QVERIFY2(afterAppearance >= 1800 && afterAppearance <= 2300,
              qPrintable(u"%1 ms"_s.arg(afterAppearance)));
     // The sound is started once the digits are set, and reaches the sink a little later.
@@ -285,23 +228,24 @@ void TestDesktopTalk::closingMessageThenClose()
         looks << s.look;
     QStringList expected;
     for (int left = ReminderSeconds; left >= 0; --left)
-        expected << mmss(left).right(2);
+        expected << twoDigits(left);
     expected << u"message"_s << u"closed"_s;
     QCOMPARE(looks, expected);
     // The message runs across the window, over where the digits were.
     const QImage message = m_talk.firstNotice(u"message"_s)->image;
-    QVERIFY(colourShare(message, TensDigit.united(UnitsDigit), NoticeText, 40) > 0.05);
+    const QRect digits = NoticeLayout::TensDigit.united(NoticeLayout::UnitsDigit);
+    QVERIFY(Pixels::colourShare(message, digits, NoticeLayout::Text, 40) > 0.05);
     const double shown =
         m_talk.firstNotice(u"closed"_s)->atMs - m_talk.firstNotice(u"message"_s)->atMs;
     qInfo("message shown %.0f ms", shown);
     QVERIFY2(shown >= 3700 && shown <= 4400, qPrintable(u"%1 ms"_s.arg(shown)));
-    QVERIFY2(m_talk.noticeGone, "the closed notice is still in the window list");
-    QCOMPARE(readDigits(m_session.grabScreen(), client()), mmss(TalkSeconds));
+    QVERIFY2(m_talk.goneMs >= 0, "the closed notice is still in the window list");
+    QCOMPARE(m_driver.read(), mmss(TalkSeconds));
 }
 
 void TestDesktopTalk::exitEndsProgram()
 {
-    QVERIFY(choose(MenuRuler::Exit));
+    QVERIFY(m_driver.choose(BarDriver::Entry::Exit, By::Mouse));
     QVERIFY(m_session.waitForProgramExit());
     QCOMPARE(m_session.program()->exitStatus(), QProcess::NormalExit);
     QCOMPARE(m_session.program()->exitCode(), 0);

@@ -4,6 +4,8 @@
 #include <QtEndian>
 
 #include <algorithm>
+#include <cmath>
+#include <numbers>
 
 using namespace Qt::StringLiterals;
 
@@ -19,6 +21,20 @@ quint32 le32(const QByteArray &b, qsizetype at)
     return qFromLittleEndian<quint32>(b.constData() + at);
 }
 
+void put16(QByteArray &b, quint16 v)
+{
+    char bytes[2];
+    qToLittleEndian(v, bytes);
+    b.append(bytes, 2);
+}
+
+void put32(QByteArray &b, quint32 v)
+{
+    char bytes[4];
+    qToLittleEndian(v, bytes);
+    b.append(bytes, 4);
+}
+
 bool fail(QString *error, const QString &why)
 {
     if (error)
@@ -27,6 +43,47 @@ bool fail(QString *error, const QString &why)
 }
 
 } // namespace
+
+QByteArray WavFile::encode(const Format &format, const QByteArray &samples, qint64 claimedBytes)
+{
+    const auto claimed = quint32(claimedBytes < 0 ? samples.size() : claimedBytes);
+    const auto frame = quint16(format.channels * (format.bits / 8));
+    QByteArray b;
+    b += "RIFF";
+    put32(b, 36 + claimed);
+    b += "WAVEfmt ";
+    put32(b, 16);
+    put16(b, format.tag);
+    put16(b, format.channels);
+    put32(b, format.rate);
+    put32(b, format.rate * frame);
+    put16(b, frame);
+    put16(b, format.bits);
+    b += "data";
+    put32(b, claimed);
+    b += samples;
+    if (samples.size() % 2)
+        b += char(0); // chunks are padded to even sizes
+    return b;
+}
+
+QByteArray WavFile::sine(quint32 rate, double seconds, double hz, int amplitude)
+{
+    const auto frames = qsizetype(seconds * rate);
+    QByteArray samples;
+    samples.reserve(frames * 2);
+    for (qsizetype i = 0; i < frames; ++i)
+        put16(samples, quint16(qint16(std::lround(
+                           amplitude * std::sin(2 * std::numbers::pi * hz * double(i) / rate)))));
+    return samples;
+}
+
+bool WavFile::save(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly | QIODevice::Truncate)
+           && file.write(bytes) == bytes.size();
+}
 
 float WavFile::peak(double from, double to) const
 {

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "wavfile.h"
+
 #include <QElapsedTimer>
 #include <QList>
 #include <QPair>
 #include <QProcess>
 #include <QString>
+
+#include <optional>
 
 // Records a PulseAudio monitor source to a WAV file with parecord, and works out when the
 // file's first frame was captured on the caller's clock, so that a sound in the recording can
@@ -27,9 +31,11 @@ public:
     void poll();
     // Stops parecord the way Ctrl+C does, so it finishes the file's header.
     bool stop();
+    // Stops and reads the recording back.
+    std::optional<WavFile> stopAndRead(QString *error);
 
-    // When the frame at dataOffset was captured, in ms on the clock; -1 before any data.
-    double firstFrameAtMs(qint64 dataOffset, int bytesPerSecond) const;
+    // When the recording's first frame was captured, in ms on the clock; -1 before any data.
+    double firstFrameAtMs(const WavFile &wav) const;
 
 private:
     const QElapsedTimer &m_clock;

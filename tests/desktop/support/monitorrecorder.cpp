@@ -73,8 +73,19 @@ bool MonitorRecorder::stop()
     return true;
 }
 
-double MonitorRecorder::firstFrameAtMs(qint64 dataOffset, int bytesPerSecond) const
+std::optional<WavFile> MonitorRecorder::stopAndRead(QString *error)
 {
+    if (!stop()) {
+        *error = u"parecord did not stop cleanly"_s;
+        return std::nullopt;
+    }
+    return WavFile::read(m_path, error);
+}
+
+double MonitorRecorder::firstFrameAtMs(const WavFile &wav) const
+{
+    const qint64 dataOffset = wav.dataOffset;
+    const int bytesPerSecond = wav.bytesPerSecond();
     double earliest = std::numeric_limits<double>::max();
     for (const auto &[atNs, size] : m_sizes) {
         if (size <= dataOffset)

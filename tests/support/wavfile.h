@@ -1,14 +1,32 @@
 #pragma once
 
+#include <QByteArray>
 #include <QList>
 #include <QString>
 
 #include <optional>
 
-// Just enough of a WAV reader to look at 16-bit PCM recordings: the loudness of each frame,
-// and where the loud stretches are.
+// The tests' one WAV writer, and just enough of a reader to look at 16-bit PCM recordings: the
+// loudness of each frame, and where the loud stretches are.
 struct WavFile
 {
+    // The header's format fields. tag 1 is plain PCM.
+    struct Format
+    {
+        quint16 tag = 1;
+        quint16 channels = 1;
+        quint32 rate = 8000;
+        quint16 bits = 16;
+    };
+
+    // A whole file: the header, then the samples as given (padded to an even length). The data
+    // chunk's size field says claimedBytes, or the samples' size when that is negative.
+    static QByteArray encode(const Format &format, const QByteArray &samples,
+                             qint64 claimedBytes = -1);
+    // 16-bit mono samples of a sine at `hz`, peaking at `amplitude` (full scale 32767).
+    static QByteArray sine(quint32 rate, double seconds, double hz, int amplitude);
+    static bool save(const QString &path, const QByteArray &bytes);
+
     int sampleRate = 0;
     int channels = 0;
     qint64 dataOffset = 0; // where the sample data starts in the file
