@@ -11,6 +11,7 @@
 #include "qtsoundplayer.h"
 #include "qtwindowops.h"
 #include "startoptions.h"
+#include "talkoptions.h"
 
 #include <QGuiApplication>
 
@@ -37,6 +38,8 @@ Application::Application(const TalkOptions &options)
     m_parts->bar = &m_parts->barWindow;
     QObject::connect(&m_parts->barWindow, &Form2::exited, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    if (options.screen)
+        m_parts->windows.chooseScreen(*options.screen);
     m_parts->barWindow.load();
     StartOptions::apply(m_parts->barWindow, options);
 }

@@ -101,12 +101,12 @@ QWidget *Form2::surface() const
 
 void Form2::load()
 {
-    const QRect screen = m_services.windows.primaryScreenGeometry();
+    const QRect screen = m_services.windows.screenGeometry();
     m_heightTwips = Layout::BarCollapsedHeight;
     relayout(QPoint(screen.right(), screen.top()));
     m_services.windows.showTopmost(this, geometry());
     m_services.windows.keepOnTop(this);
-    m_services.windows.watchPrimaryScreen(
+    m_services.windows.watchScreen(
         this, [this](const QRect &before, const QRect &after) { followScreen(before, after); });
 
     for (PictureBox *digit : {minutesTens, minutesUnits, secondsTens, secondsUnits})
@@ -246,7 +246,7 @@ void Form2::setHeightTwips(int twips)
     m_heightTwips = twips;
     layoutChildren();
     QRect g(pos() + QPoint(0, std::exchange(m_liftedBy, 0)), outerSize());
-    const QRect screen = m_services.windows.primaryScreenGeometry();
+    const QRect screen = m_services.windows.screenGeometry();
     if (g.bottom() > screen.bottom()) {
         m_liftedBy = std::min(g.bottom() - screen.bottom(), g.top() - screen.top());
         m_liftedBy = std::max(m_liftedBy, 0);
@@ -309,7 +309,7 @@ void Form2::relayout(const QPoint &topRight)
 void Form2::moveOnScreen(const QPoint &topLeft)
 {
     const QSize size = outerSize();
-    const QRect screen = m_services.windows.primaryScreenGeometry();
+    const QRect screen = m_services.windows.screenGeometry();
     const int x = std::clamp(topLeft.x(), screen.left(),
                              std::max(screen.left(), screen.right() - size.width() + 1));
     const int y = std::clamp(topLeft.y(), screen.top(),

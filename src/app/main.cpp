@@ -2,9 +2,11 @@
 #include "audiolog.h"
 #include "commandline.h"
 #include "qttranslation.h"
+#include "qtwindowops.h"
 #include "soundfilecheck.h"
 
 #include <QApplication>
+#include <QScreen>
 
 #include <cstdio>
 
@@ -45,6 +47,15 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("io.github.talk_countdown.TalkCountdown"));
     QApplication::setQuitOnLastWindowClosed(false); // the bar's Exit ends the program
 
+    if (outcome.options.screen && !QtWindowOps::findScreen(*outcome.options.screen)) {
+        QStringList screens;
+        const QList<QScreen *> all = QGuiApplication::screens();
+        for (qsizetype i = 0; i < all.size(); ++i)
+            screens << QStringLiteral("%1 (%2)").arg(all.at(i)->name()).arg(i);
+        std::fprintf(stderr, "talk-countdown: no screen '%s'; the screens are: %s\n",
+                     qPrintable(*outcome.options.screen), qPrintable(screens.join(u", ")));
+        return 2;
+    }
     QtTranslation::install(app);
     Application talkCountdown(outcome.options);
     return app.exec();

@@ -29,7 +29,7 @@ Form3::Form3(const Services &services, BarReadout bar, QObject *parent)
     , m_services(services)
     , m_bar(std::move(bar))
 {
-    m_services.windows.watchPrimaryScreen(this, [this](const QRect &, const QRect &) {
+    m_services.windows.watchScreen(this, [this](const QRect &, const QRect &) {
         if (isLoaded())
             m_window->setGeometry(centredGeometry());
     });
@@ -37,7 +37,7 @@ Form3::Form3(const Services &services, BarReadout bar, QObject *parent)
 
 QRect Form3::centredGeometry() const
 {
-    const QRect screen = m_services.windows.primaryScreenGeometry();
+    const QRect screen = m_services.windows.screenGeometry();
     return QRect(screen.x() + halfToEven(screen.width() - Layout::NoticeWidthPx),
                  screen.y() + halfToEven(screen.height() - Layout::NoticeHeightPx),
                  Layout::NoticeWidthPx, Layout::NoticeHeightPx);

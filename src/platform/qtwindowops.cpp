@@ -19,15 +19,38 @@ QtWindowOps::QtWindowOps(QObject *parent)
     m_raiseTimer.setTimerType(Qt::CoarseTimer);
     connect(&m_raiseTimer, &QTimer::timeout, this, &QtWindowOps::raiseAll);
     if (qGuiApp) {
-        connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this,
-                &QtWindowOps::followPrimaryScreen);
-        followPrimaryScreen();
+        connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &QtWindowOps::followScreen);
+        connect(qGuiApp, &QGuiApplication::screenAdded, this, &QtWindowOps::followScreen);
+        // Queued: while the signal is out, the going screen is still in the list.
+        connect(qGuiApp, &QGuiApplication::screenRemoved, this, &QtWindowOps::followScreen,
+                Qt::QueuedConnection);
+        followScreen();
     }
 }
 
-QRect QtWindowOps::primaryScreenGeometry() const
+QScreen *QtWindowOps::findScreen(const QString &nameOrNumber)
 {
-    const QScreen *screen = QGuiApplication::primaryScreen();
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (QScreen *s : screens) {
+        if (s->name() == nameOrNumber)
+            return s;
+    }
+    bool isNumber = false;
+    const int number = nameOrNumber.toInt(&isNumber);
+    return isNumber && number >= 0 && number < screens.size() ? screens.at(number) : nullptr;
+}
+
+void QtWindowOps::chooseScreen(const QString &nameOrNumber)
+{
+    m_chosenScreen = nameOrNumber;
+    followScreen();
+}
+
+QRect QtWindowOps::screenGeometry() const
+{
+    const QScreen *screen = m_chosenScreen.isEmpty() ? nullptr : findScreen(m_chosenScreen);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
     return screen ? screen->geometry() : QRect(0, 0, 1024, 768);
 }
 
@@ -110,32 +133,35 @@ void QtWindowOps::returnKeyboard(QWidget *window)
 #endif
 }
 
-void QtWindowOps::watchPrimaryScreen(QObject *context, ScreenChanged changed)
+void QtWindowOps::watchScreen(QObject *context, ScreenChanged changed)
 {
-    connect(this, &QtWindowOps::primaryScreenChanged, context,
+    connect(this, &QtWindowOps::screenChanged, context,
             [changed = std::move(changed)](const QRect &before, const QRect &after) {
                 changed(before, after);
             });
 }
 
-// Tracks the geometry of whichever screen is primary now (xrandr, a monitor plugged in).
-void QtWindowOps::followPrimaryScreen()
+// Tracks the geometry of whichever screen the windows belong on now (xrandr, a monitor plugged
+// in or out, the chosen one gone or back).
+void QtWindowOps::followScreen()
 {
-    QScreen *screen = QGuiApplication::primaryScreen();
+    QScreen *screen = m_chosenScreen.isEmpty() ? nullptr : findScreen(m_chosenScreen);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
     disconnect(m_screenConnection);
     const QRect before = m_screenGeometry;
-    m_screenGeometry = primaryScreenGeometry();
+    m_screenGeometry = screenGeometry();
     if (screen) {
         m_screenConnection =
             connect(screen, &QScreen::geometryChanged, this, [this](const QRect &g) {
                 const QRect old = m_screenGeometry;
                 m_screenGeometry = g;
                 if (old != g)
-                    emit primaryScreenChanged(old, g);
+                    emit screenChanged(old, g);
             });
     }
     if (before.isValid() && before != m_screenGeometry)
-        emit primaryScreenChanged(before, m_screenGeometry);
+        emit screenChanged(before, m_screenGeometry);
 }
 
 void QtWindowOps::raiseAll()

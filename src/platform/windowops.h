@@ -7,15 +7,16 @@
 class QObject;
 class QWidget;
 
-// What the windows need from the desktop: the primary screen, and staying above everything
-// (a full-screen slide show included) without ever taking the keyboard focus from it.
+// What the windows need from the desktop: their screen, and staying above everything (a
+// full-screen slide show included) without ever taking the keyboard focus from it.
 class WindowOps
 {
 public:
     virtual ~WindowOps() = default;
 
-    // In pixels, on the virtual desktop (a primary screen need not start at 0,0).
-    virtual QRect primaryScreenGeometry() const = 0;
+    // The screen the windows live on: the primary one, or the one the user chose while it is
+    // connected. In pixels, on the virtual desktop (it need not start at 0,0).
+    virtual QRect screenGeometry() const = 0;
 
     // Make the window a topmost one that the window manager leaves alone, place it at
     // `geometry` (pixels, frame included) and show it without activating it.
@@ -30,8 +31,9 @@ public:
     virtual void lendKeyboard(QWidget *window) = 0;
     virtual void returnKeyboard(QWidget *window) = 0;
 
-    // Calls `changed` with the old and new geometry whenever the primary screen is resized,
-    // moved or replaced, for as long as `context` lives.
+    // Calls `changed` with the old and new geometry whenever that screen is resized, moved or
+    // replaced (another primary, the chosen one unplugged or back), for as long as `context`
+    // lives.
     using ScreenChanged = std::function<void(const QRect &before, const QRect &after)>;
-    virtual void watchPrimaryScreen(QObject *context, ScreenChanged changed) = 0;
+    virtual void watchScreen(QObject *context, ScreenChanged changed) = 0;
 };

@@ -9,7 +9,7 @@ void FakeWindowOps::showTopmost(QWidget *window, const QRect &geometry)
     window->show();
 }
 
-void FakeWindowOps::watchPrimaryScreen(QObject *context, ScreenChanged changed)
+void FakeWindowOps::watchScreen(QObject *context, ScreenChanged changed)
 {
     m_watchers.append({context, std::move(changed)});
 }

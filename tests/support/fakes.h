@@ -22,12 +22,12 @@ public:
     int keyboardLent = 0;
     int keyboardReturned = 0;
 
-    QRect primaryScreenGeometry() const override { return screen; }
+    QRect screenGeometry() const override { return screen; }
     void showTopmost(QWidget *window, const QRect &geometry) override;
     void keepOnTop(QWidget *) override { ++keepOnTopCalls; }
     void lendKeyboard(QWidget *) override { ++keyboardLent; }
     void returnKeyboard(QWidget *) override { ++keyboardReturned; }
-    void watchPrimaryScreen(QObject *context, ScreenChanged changed) override;
+    void watchScreen(QObject *context, ScreenChanged changed) override;
 
     // As if the primary screen had been resized or replaced.
     void changeScreen(const QRect &to);

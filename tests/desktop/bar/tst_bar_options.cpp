@@ -1,0 +1,75 @@
+// The bar ready in one command, on a desktop of two side-by-side screens: the talk's length,
+// reminder and screen from the command line, counting with no click; the chosen screen unplugged
+// and plugged in again; and a second start that drives the running bar.
+
+#include "bardriver.h"
+#include "desktopsession.h"
+
+#include <QProcess>
+#include <QTest>
+
+using namespace Qt::StringLiterals;
+using namespace BarLayout;
+
+class TestBarOptions : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void countsFromTheCommandLineOnTheChosenScreen();
+    void followsTheChosenScreenAwayAndBack();
+
+private:
+    static bool xrandr(const QStringList &args) { return DesktopSession::run(u"xrandr"_s, args); }
+    static bool addMonitor(const QString &name, int left)
+    {
+        return xrandr({u"--setmonitor"_s, name, u"1920/508x1080/286+%1+0"_s.arg(left), u"none"_s});
+    }
+    // The top-right corner of the screen whose left edge is at `left`, where the bar belongs.
+    static QPoint cornerOf(int left) { return QPoint(left + 1919, 0); }
+
+    DesktopSession m_session;
+    BarDriver m_bar{m_session};
+};
+
+void TestBarOptions::initTestCase()
+{
+    QCOMPARE(m_session.screenSize(), QSize(3840, 1080));
+    QVERIFY(addMonitor(u"LEFT"_s, 0));
+    QVERIFY(addMonitor(u"RIGHT"_s, 1920));
+}
+
+void TestBarOptions::countsFromTheCommandLineOnTheChosenScreen()
+{
+    const double launched = m_session.nowMs();
+    QVERIFY(m_session.startProgram(
+        {u"0:08"_s, u"--reminder"_s, u"5"_s, u"--start"_s, u"--screen"_s, u"RIGHT"_s}));
+    QVERIFY(m_bar.findBar() != 0);
+    // Applied as OK applies the panel, which frames the bar unless --borderless is given.
+    QVERIFY(m_bar.bordered());
+    QCOMPARE(m_bar.geometry().topRight(), cornerOf(1920));
+    // No click: it counts from the start, the first second about a second after launch.
+    QString seen;
+    QVERIFY(QTest::qWaitFor(
+        [&] {
+            seen = m_bar.read();
+            return seen == u"00:07"_s;
+        },
+        5000));
+    const double firstTickMs = m_session.nowMs() - launched;
+    qInfo("00:07 shown %.0f ms after launch", firstTickMs);
+    QVERIFY2(firstTickMs > 900, qPrintable(QString::number(firstTickMs)));
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar.read(), u"00:06"_s, 3000);
+}
+
+void TestBarOptions::followsTheChosenScreenAwayAndBack()
+{
+    QVERIFY(xrandr({u"--delmonitor"_s, u"RIGHT"_s}));
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar.geometry().topRight(), cornerOf(0), 5000);
+    QVERIFY(addMonitor(u"RIGHT"_s, 1920));
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar.geometry().topRight(), cornerOf(1920), 5000);
+}
+
+QTEST_MAIN(TestBarOptions)
+#include "tst_bar_options.moc"
