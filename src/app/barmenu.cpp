@@ -4,8 +4,15 @@
 
 #include <QAction>
 
-const QString BarMenu::PauseCaption = QStringLiteral("暂停");
-const QString BarMenu::ContinueCaption = QStringLiteral("继续");
+QString BarMenu::pauseCaption()
+{
+    return tr("暂停");
+}
+
+QString BarMenu::continueCaption()
+{
+    return tr("继续");
+}
 
 BarMenu::BarMenu(QWidget *parent)
     : QMenu(parent)
@@ -15,7 +22,7 @@ BarMenu::BarMenu(QWidget *parent)
     QAction **targets[] = {&startAction, &pauseAction, &separator, &settingsAction, &exitAction};
     int i = 0;
     for (const Layout::MenuItem &item : Layout::barMenu()) {
-        const QString caption = QString::fromUtf8(item.caption);
+        const QString caption = Layout::translated(item.caption);
         QAction *action = caption == QLatin1String("-") ? addSeparator() : addAction(caption);
         action->setObjectName(QLatin1String(item.name));
         *targets[i++] = action;

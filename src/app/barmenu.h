@@ -11,8 +11,8 @@ class BarMenu : public QMenu
     Q_OBJECT
 
 public:
-    static const QString PauseCaption;
-    static const QString ContinueCaption;
+    static QString pauseCaption();
+    static QString continueCaption();
 
     explicit BarMenu(QWidget *parent = nullptr);
 

@@ -26,7 +26,10 @@
 #include <algorithm>
 #include <utility>
 
-const QString Form2::Title = QStringLiteral("演讲倒计时");
+QString Form2::title()
+{
+    return tr("演讲倒计时");
+}
 
 Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
@@ -117,8 +120,8 @@ void Form2::load()
 
     m_panel->fillLists();
     m_panel->showDefaults();
-    setWindowTitle(Title);
-    m_titleBar->setTitle(Title);
+    setWindowTitle(title());
+    m_titleBar->setTitle(title());
     m_panel->borderlessBox->setEnabled(true);
 
     m_panel->soundPathBox->setText(defaultSoundPath());
@@ -130,8 +133,8 @@ void Form2::load()
 void Form2::followRunState()
 {
     tickTimer->setEnabled(m_run.isRunning());
-    menu->pauseAction->setText(m_run.offersContinue() ? BarMenu::ContinueCaption
-                                                      : BarMenu::PauseCaption);
+    menu->pauseAction->setText(m_run.offersContinue() ? BarMenu::continueCaption()
+                                                      : BarMenu::pauseCaption());
 }
 
 void Form2::start()
@@ -172,7 +175,7 @@ void Form2::applySettings()
                                                   m_panel->secondsList->currentText(),
                                                   m_panel->reminderList->currentText());
     if (!d.accepted) {
-        m_services.messages.warning(this, QStringLiteral("计时"), d.message);
+        m_services.messages.warning(this, tr("计时"), d.message);
         return;
     }
     m_countdown.setPreset(d.presetMinutes, d.presetSeconds);
@@ -276,7 +279,7 @@ void Form2::layoutChildren()
 
 void Form2::setBorder(bool bordered)
 {
-    setWindowTitle(bordered ? Title : QString());
+    setWindowTitle(bordered ? title() : QString());
     if (bordered == m_bordered)
         return;
     m_bordered = bordered;

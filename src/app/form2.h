@@ -37,7 +37,7 @@ public:
         QImage picture; // the gradient behind the digits
     };
 
-    static const QString Title;
+    static QString title();
 
     Form2(const Services &services, NoticeHandle &notice, QWidget *parent = nullptr);
     ~Form2() override;

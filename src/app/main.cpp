@@ -25,13 +25,15 @@ int main(int argc, char *argv[])
     }
     for (const QString &warning : outcome.warnings)
         std::fprintf(stderr, "%s\n", warning.toLocal8Bit().constData());
+    const QString lang = outcome.options.lang.value_or(QString());
     // The same checks as the panel's "..." choice, before any window shows.
     if (outcome.options.soundFile) {
         if (const std::optional<QString> problem =
                 SoundFileCheck::problem(*outcome.options.soundFile)) {
+            const QString why = QtTranslation::beforeStart(lang, "SoundFileCheck", *problem);
             std::fprintf(stderr, "talk-countdown: --sound %s: %s\n",
                          outcome.options.soundFile->toLocal8Bit().constData(),
-                         problem->toLocal8Bit().constData());
+                         why.toLocal8Bit().constData());
             return 2;
         }
     }
@@ -56,7 +58,7 @@ int main(int argc, char *argv[])
                      qPrintable(*outcome.options.screen), qPrintable(screens.join(u", ")));
         return 2;
     }
-    QtTranslation::install(app);
+    QtTranslation::install(app, lang);
     Application talkCountdown(outcome.options);
     return app.exec();
 }

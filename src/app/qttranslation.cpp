@@ -8,9 +8,32 @@
 
 namespace QtTranslation {
 
-bool install(QCoreApplication &app)
+namespace {
+
+// Built into the program (src/app/translations), so nothing is looked up on disk.
+constexpr QLatin1String EnglishFile(":/i18n/talk-countdown_en.qm");
+
+bool isEnglish(const QString &lang)
+{
+    return lang == QLatin1String("en");
+}
+
+} // namespace
+
+bool install(QCoreApplication &app, const QString &lang)
 {
     auto *translator = new QTranslator(&app);
+    if (isEnglish(lang)) {
+        // Qt's own texts are English without a translation, so only ours is loaded.
+        if (!translator->load(EnglishFile)) {
+            delete translator;
+            std::fputs("talk-countdown: the English translation is missing from the program; "
+                       "texts stay Chinese\n",
+                       stderr);
+            return false;
+        }
+        return QCoreApplication::installTranslator(translator);
+    }
     const QString folder = QLibraryInfo::path(QLibraryInfo::TranslationsPath);
     if (!translator->load(QStringLiteral("qtbase_zh_CN"), folder)) {
         delete translator;
@@ -21,6 +44,15 @@ bool install(QCoreApplication &app)
         return false;
     }
     return QCoreApplication::installTranslator(translator);
+}
+
+QString beforeStart(const QString &lang, const char *context, const QString &text)
+{
+    QTranslator english;
+    if (!isEnglish(lang) || !english.load(EnglishFile))
+        return text;
+    const QString found = english.translate(context, text.toUtf8().constData());
+    return found.isEmpty() ? text : found;
 }
 
 } // namespace QtTranslation

@@ -1,13 +1,21 @@
 #pragma once
 
+#include <QString>
+
 class QCoreApplication;
 
-// Qt's own texts (a box's button, the file dialog, a text box's context menu) in Simplified
-// Chinese, like the rest of the program, whatever the user's locale.
+// The language of every text. The program's own texts are Chinese in the source; Qt's own
+// texts (a box's button, the file dialog, a text box's context menu) are Chinese too, through
+// Qt's zh_CN translation, whatever the user's locale. With "en" both are English.
 namespace QtTranslation {
 
-// Loads Qt's zh_CN translation; must run before the first widget is made. False, with one
-// line on stderr, when it is not installed: the program still works, with English there.
-bool install(QCoreApplication &app);
+// Installs the texts of `lang` ("en"; anything else is Chinese); must run before the first
+// widget is made. False, with one line on stderr, when a translation cannot be loaded: the
+// program still works, with those texts untranslated.
+bool install(QCoreApplication &app, const QString &lang = {});
+
+// `text` of `context` in `lang`, for stderr before the application object exists (installed
+// translations need one). The text itself when there is no translation for it.
+QString beforeStart(const QString &lang, const char *context, const QString &text);
 
 } // namespace QtTranslation

@@ -1,5 +1,6 @@
 #include "soundfilecheck.h"
 
+#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace SoundFileCheck {
@@ -8,7 +9,7 @@ std::optional<QString> problem(const QString &path)
 {
     // As on the panel: only the name's last three characters count, case and all.
     if (!path.endsWith(QLatin1String("wav"), Qt::CaseSensitive))
-        return QStringLiteral("文件格式不正确");
+        return QCoreApplication::translate("SoundFileCheck", "文件格式不正确");
     const QFileInfo info(path);
     if (!info.exists())
         return QStringLiteral("no such file");

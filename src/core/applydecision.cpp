@@ -1,11 +1,13 @@
 #include "applydecision.h"
 
+#include <QCoreApplication>
+
 ApplyDecision ApplyDecision::decide(const QString &minutes, const QString &seconds,
                                     const QString &reminder)
 {
     ApplyDecision d;
     if (minutes.isEmpty() && seconds.isEmpty()) {
-        d.message = QStringLiteral("计时时间为0");
+        d.message = QCoreApplication::translate("ApplyDecision", "计时时间为0");
         return d;
     }
     d.presetMinutes = qint16(minutes.toInt());
@@ -15,7 +17,8 @@ ApplyDecision ApplyDecision::decide(const QString &minutes, const QString &secon
         d.reminderGiven = true;
         d.reminderSeconds = qint16(reminder.toInt());
         if (d.reminderSeconds > talkLength) {
-            d.message = QStringLiteral("设置无效，提醒时间大于计时时间");
+            d.message =
+                QCoreApplication::translate("ApplyDecision", "设置无效，提醒时间大于计时时间");
             return d;
         }
     }

@@ -12,7 +12,10 @@
 
 #include <cmath>
 
-const QString Form3::ClosingMessage = QStringLiteral("时间到，谢谢！");
+QString Form3::closingMessage()
+{
+    return tr("时间到，谢谢！");
+}
 
 namespace {
 
@@ -86,7 +89,7 @@ void Form3::openClosingMessage(qint64 dueMs)
 {
     if (!isLoaded())
         load(dueMs);
-    m_window->showClosingMessage(ClosingMessage);
+    m_window->showClosingMessage(closingMessage());
     open(dueMs);
 }
 
@@ -112,7 +115,7 @@ void Form3::countTick()
     const NoticeCounter::Step step = m_counter.tick();
     if (step == NoticeCounter::Step::Closing) {
         m_soundOwed = false;
-        window->showClosingMessage(ClosingMessage);
+        window->showClosingMessage(closingMessage());
         // The closing delay runs from when this tick was due, like everything else.
         const qint64 due = window->countTimer->lastDue();
         window->countTimer->setEnabled(false);

@@ -36,7 +36,7 @@ public:
         std::function<QString()> soundPath;    // the alert sound's path, at each start
     };
 
-    static const QString ClosingMessage;
+    static QString closingMessage();
 
     Form3(const Services &services, BarReadout bar, QObject *parent = nullptr);
     ~Form3() override;

@@ -15,7 +15,7 @@ namespace {
 QLabel *makeLabel(const char *name, QWidget *parent)
 {
     const Layout::Control &c = Layout::noticeControl(name);
-    auto *label = new TextLabel(QString::fromUtf8(c.caption), parent);
+    auto *label = new TextLabel(Layout::translated(c.caption), parent);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(c.geometry.toPixels());
     label->setFont(NoticeForm::labelFont());

@@ -33,7 +33,7 @@ struct Control
 {
     const char *name;
     Kind kind;
-    const char *caption; // UTF-8
+    const char *caption; // UTF-8, Chinese; shown through translated()
     Twips geometry;
     int tabIndex; // -1: not in the tab chain
 };
@@ -74,5 +74,8 @@ struct MenuItem
 };
 std::span<const MenuItem> barMenu();
 inline constexpr const char *BarMenuName = "popmenu";
+
+// A caption of these tables in the language of the installed translation (Chinese without one).
+QString translated(const char *caption);
 
 } // namespace Layout

@@ -9,15 +9,30 @@
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyle>
+#include <QStyleOptionButton>
 
 #include <algorithm>
 #include <vector>
 
 namespace {
 
+// A translated caption longer than its check box widens the box to the right, where the panel
+// leaves room; the Chinese captions fit their boxes as laid out.
+void widenToFit(QCheckBox *box)
+{
+    QStyleOptionButton option;
+    option.initFrom(box);
+    const int room =
+        box->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, box).width();
+    const int needed = box->fontMetrics().horizontalAdvance(box->text());
+    if (needed > room)
+        box->resize(box->width() + needed - room, box->height());
+}
+
 QWidget *make(const Layout::Control &c, QWidget *parent)
 {
-    const QString caption = QString::fromUtf8(c.caption);
+    const QString caption = Layout::translated(c.caption);
     QWidget *w = nullptr;
     switch (c.kind) {
     case Layout::Kind::Label:
@@ -47,6 +62,8 @@ QWidget *make(const Layout::Control &c, QWidget *parent)
     }
     w->setObjectName(QLatin1String(c.name));
     w->setGeometry(c.geometry.toPixels());
+    if (auto *box = qobject_cast<QCheckBox *>(w))
+        widenToFit(box);
     return w;
 }
 

@@ -5,8 +5,15 @@
 
 #include <QLineEdit>
 
-const QString SoundChooser::DialogTitle = QStringLiteral("选择wav文件");
-const QString SoundChooser::Filter = QStringLiteral("声音文件(*.wav)|*.wav");
+QString SoundChooser::dialogTitle()
+{
+    return tr("选择wav文件");
+}
+
+QString SoundChooser::filter()
+{
+    return tr("声音文件(*.wav)") + QLatin1String("|*.wav");
+}
 
 SoundChooser::SoundChooser(CommonDialog &dialog, MessageBox &messages, QLineEdit *path,
                            QString defaultPath)
@@ -18,8 +25,8 @@ SoundChooser::SoundChooser(CommonDialog &dialog, MessageBox &messages, QLineEdit
 
 void SoundChooser::choose(QWidget *parent)
 {
-    m_dialog.setDialogTitle(DialogTitle);
-    m_dialog.setFilter(Filter);
+    m_dialog.setDialogTitle(dialogTitle());
+    m_dialog.setFilter(filter());
     m_dialog.setInitialFile(m_defaultPath);
     m_dialog.ShowOpen(parent);
     const QString name = m_dialog.FileName();
@@ -29,7 +36,7 @@ void SoundChooser::choose(QWidget *parent)
     }
     // Only the last three characters count, case and all.
     if (!name.endsWith(QLatin1String("wav"), Qt::CaseSensitive)) {
-        m_messages.warning(parent, QStringLiteral("打开文件"), QStringLiteral("文件格式不正确"));
+        m_messages.warning(parent, tr("打开文件"), tr("文件格式不正确"));
         return;
     }
     m_path->setText(name);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QCoreApplication>
 #include <QString>
 
 class CommonDialog;
@@ -10,9 +11,11 @@ class QWidget;
 // The "..." button beside the sound path: pick a WAV file, or fall back to the default.
 class SoundChooser
 {
+    Q_DECLARE_TR_FUNCTIONS(SoundChooser)
+
 public:
-    static const QString DialogTitle;
-    static const QString Filter;
+    static QString dialogTitle();
+    static QString filter(); // description|pattern, as CommonDialog takes it
 
     SoundChooser(CommonDialog &dialog, MessageBox &messages, QLineEdit *path, QString defaultPath);
 

@@ -1,29 +1,80 @@
+#include "barfixture.h"
+#include "barmenu.h"
 #include "form2.h"
 #include "layout.h"
 #include "noticeform.h"
+#include "picturebox.h"
 #include "qttranslation.h"
+#include "settingspanel.h"
+#include "soundfilecheck.h"
 #include "titlebar.h"
 
+#include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFontInfo>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRawFont>
+#include <QStyle>
+#include <QStyleOptionButton>
 #include <QTest>
 #include <QTextLayout>
+#include <QTranslator>
 
 #include <memory>
 
 // Chinese captions must render with real glyphs. Empty boxes are dark pixels too, so this
 // asks the fonts actually chosen (fallbacks included) for a glyph of every character.
+// The texts are Chinese unless English is asked for, and English ones fit their controls.
 class TestFonts : public QObject
 {
     Q_OBJECT
 
 private:
+    const QLocale m_locale;
+
+    // Every text a speaker reads, in a fixed order: the menu (with Continue), the title, the
+    // panel, a refused OK, the "..." choice of a wrong file, the notice, Qt's own OK, and the
+    // --sound message on stderr.
+    static QStringList shownTexts(const QString &lang)
+    {
+        BarFixture f(BarFixture::Notice::Real);
+        QStringList texts;
+        for (const QAction *action : f.bar->menu->actions()) {
+            if (!action->isSeparator())
+                texts << action->text();
+        }
+        f.bar->start();
+        f.bar->pauseOrContinue();
+        texts << f.bar->menu->pauseAction->text() << Form2::title();
+        for (const Layout::Control &c : Layout::barSettingsPanel()) {
+            if (const auto *label = f.bar->findChild<QLabel *>(QLatin1String(c.name)))
+                texts << label->text();
+            else if (const auto *b = f.bar->findChild<QAbstractButton *>(QLatin1String(c.name)))
+                texts << b->text();
+        }
+        f.apply(0, 10, QStringLiteral("30"));
+        f.dialog.answers = {QStringLiteral("/tmp/talk.mp3")};
+        f.bar->panel()->browseButton->click();
+        for (const FakeMessageBox::Shown &box : f.messages.shown)
+            texts << box.title << box.text;
+        texts << f.dialog.lastTitle << f.dialog.lastFilter;
+        f.form3->open(f.clock.nowMs());
+        texts << f.form3->form()->messageLabel->text() << f.form3->form()->unitLabel->text();
+        f.form3->openClosingMessage(f.clock.nowMs());
+        texts << f.form3->form()->messageLabel->text();
+        QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Ok);
+        texts << box.button(QMessageBox::Ok)->text();
+        texts << QtTranslation::beforeStart(lang, "SoundFileCheck",
+                                            *SoundFileCheck::problem(QStringLiteral("a.mp3")));
+        return texts;
+    }
+
     static QString missingGlyphs(const QFont &font, const QString &text)
     {
         QTextLayout layout(text, font);
@@ -45,6 +96,102 @@ private:
     }
 
 private slots:
+    void cleanup()
+    {
+        qDeleteAll(qApp->findChildren<QTranslator *>()); // a deleted one is uninstalled
+        QLocale::setDefault(m_locale);
+    }
+
+    void textsInTheLanguageAsked_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addColumn<QLocale>("locale");
+        QTest::addColumn<QStringList>("expected");
+        // clang-format off
+        const QStringList chinese = {
+            "启动", "暂停", "设置", "退出", "继续", "演讲倒计时",
+            "计时时间：", "分", "秒", "提醒时刻：", "秒", "不提醒", "提醒声音：", "...", "确定", "取消",
+            "无边框", "计时", "设置无效，提醒时间大于计时时间", "打开文件", "文件格式不正确",
+            "选择wav文件", "声音文件(*.wav)|*.wav", "剩余", "秒", "时间到，谢谢！", "确定",
+            "文件格式不正确"};
+        const QStringList english = {
+            "Start", "Pause", "Settings", "Exit", "Continue", "Talk Countdown",
+            "Length:", "min", "s", "Reminder:", "s", "No reminder", "Sound:", "...", "OK", "Cancel",
+            "No border", "Countdown", "Invalid settings: the reminder is longer than the talk",
+            "Open file", "Wrong file format", "Choose a WAV file", "Sound files (*.wav)|*.wav",
+            "Left", "s", "Time's up, thank you!", "OK", "Wrong file format"};
+        // clang-format on
+        QTest::addRow("en") << "en" << QLocale(QLocale::Chinese, QLocale::China) << english;
+        QTest::addRow("zh") << "zh" << QLocale(QLocale::English) << chinese;
+        QTest::addRow("none, English locale") << "" << QLocale(QLocale::English) << chinese;
+    }
+
+    void textsInTheLanguageAsked()
+    {
+        QFETCH(QString, lang);
+        QFETCH(QLocale, locale);
+        QFETCH(QStringList, expected);
+        QLocale::setDefault(locale);
+        QVERIFY(QtTranslation::install(*qApp, lang));
+        QCOMPARE(shownTexts(lang), expected);
+    }
+
+    // The panel and the notice are laid out in fixed rectangles: no caption may be cut, and
+    // the notice's "left" must end before its digits.
+    void captionsFitTheirControls_data()
+    {
+        QTest::addColumn<QString>("lang");
+        QTest::addRow("en") << "en";
+        QTest::addRow("zh") << "zh";
+    }
+
+    void captionsFitTheirControls()
+    {
+        QFETCH(QString, lang);
+        QVERIFY(QtTranslation::install(*qApp, lang));
+        BarFixture f(BarFixture::Notice::Real);
+        f.bar->openSettings();
+        QStringList cut;
+        const auto check = [&cut](const QWidget *w, const QString &text, int room) {
+            const int needed = w->fontMetrics().horizontalAdvance(text);
+            if (needed > room)
+                cut << QStringLiteral("%1 \"%2\" needs %3 px, has %4")
+                           .arg(w->objectName(), text)
+                           .arg(needed)
+                           .arg(room);
+        };
+        for (const Layout::Control &c : Layout::barSettingsPanel()) {
+            const auto *w = f.bar->findChild<QWidget *>(QLatin1String(c.name));
+            QStyleOptionButton option;
+            option.initFrom(w);
+            if (const auto *label = qobject_cast<const QLabel *>(w)) {
+                check(w, label->text(), label->contentsRect().width());
+            } else if (const auto *box = qobject_cast<const QCheckBox *>(w)) {
+                const QRect r = w->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, w);
+                check(w, box->text(), r.width());
+                // A box widened for its caption must not run into a neighbour or off the bar.
+                for (const QWidget *other :
+                     w->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                    if (other != w && other->isVisibleTo(f.bar.get())
+                        && other->geometry().intersects(w->geometry()))
+                        cut << w->objectName() + QLatin1String(" overlaps ") + other->objectName();
+                }
+                if (!w->parentWidget()->rect().contains(w->geometry()))
+                    cut << w->objectName() + QLatin1String(" leaves the bar");
+            } else if (const auto *b = qobject_cast<const QPushButton *>(w)) {
+                const QRect r =
+                    w->style()->subElementRect(QStyle::SE_PushButtonContents, &option, w);
+                check(w, b->text(), r.width());
+            }
+        }
+        f.form3->open(f.clock.nowMs());
+        const NoticeForm *notice = f.form3->form();
+        check(notice->messageLabel, notice->messageLabel->text(),
+              notice->tensDigit->x() - notice->messageLabel->x());
+        check(notice->unitLabel, notice->unitLabel->text(), notice->unitLabel->width());
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1String("; "))));
+    }
+
     void captionsHaveGlyphs_data()
     {
         QTest::addColumn<QString>("text");
@@ -60,7 +207,7 @@ private slots:
         QTest::addRow("warnings")
             << "计时时间为0设置无效，提醒时间大于计时时间文件格式不正确打开文件"
             << "bar";
-        QTest::addRow("title") << Form2::Title << "title";
+        QTest::addRow("title") << Form2::title() << "title";
         for (const Layout::Control &c : Layout::noticeControls()) {
             if (*c.caption)
                 QTest::addRow("notice %s", c.name) << QString::fromUtf8(c.caption) << "notice";

@@ -57,7 +57,7 @@ private:
             }
             if (!s.closingTick && w->closeTimer->isEnabled()) {
                 s.closingTick = k;
-                s.bareMessage = w->messageLabel->text() == Form3::ClosingMessage
+                s.bareMessage = w->messageLabel->text() == Form3::closingMessage()
                                 && !w->tensDigit->isVisible() && !w->unitsDigit->isVisible()
                                 && !w->unitLabel->isVisible();
             }
@@ -272,7 +272,7 @@ private slots:
         QList<int> sounds;
         for (int k = 1; w->countTimer->isEnabled(); ++k) {
             QVERIFY(w->isVisible());
-            QCOMPARE(w->messageLabel->text(), Form3::ClosingMessage);
+            QCOMPARE(w->messageLabel->text(), Form3::closingMessage());
             QVERIFY(!w->tensDigit->isVisible());
             QVERIFY(!w->unitsDigit->isVisible());
             QVERIFY(!w->unitLabel->isVisible());
@@ -285,7 +285,7 @@ private slots:
                 QCOMPARE(int(f.form3->counter().noticeSeconds()), 7 - k);
         }
         QCOMPARE(sounds, (QList<int>{2, 6}));
-        QCOMPARE(w->messageLabel->text(), Form3::ClosingMessage);
+        QCOMPARE(w->messageLabel->text(), Form3::closingMessage());
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
         f.clock.advance(1000);
@@ -308,7 +308,7 @@ private slots:
         QVERIFY(w);
         QCOMPARE(f.form3->form(), w.data());
         QCOMPARE(f.windows.shown.size(), placed);
-        QCOMPARE(w->messageLabel->text(), Form3::ClosingMessage);
+        QCOMPARE(w->messageLabel->text(), Form3::closingMessage());
         QVERIFY(!w->tensDigit->isVisible());
         QCOMPARE(f.form3->counter().noticeSeconds(), qint16(14));
         const Showing s = follow(f);
@@ -340,7 +340,7 @@ private slots:
         const NoticeForm *w = f.form3->form();
         QVERIFY(w);
         const QLabel *l = w->messageLabel;
-        QCOMPARE(l->text(), Form3::ClosingMessage);
+        QCOMPARE(l->text(), Form3::closingMessage());
         const int room = l->contentsRect().width();
         QFont font = l->font();
         QVERIFY(font.bold());

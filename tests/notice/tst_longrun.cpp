@@ -19,7 +19,7 @@ namespace {
 
 bool showsOnlyTheClosingMessage(const NoticeForm *w)
 {
-    return w->messageLabel->text() == Form3::ClosingMessage && !w->tensDigit->isVisible()
+    return w->messageLabel->text() == Form3::closingMessage() && !w->tensDigit->isVisible()
            && !w->unitsDigit->isVisible() && !w->unitLabel->isVisible();
 }
 
