@@ -115,7 +115,7 @@ void TestBarStartup::laterShowLeavesBarVisible()
         return showUp && covered == 0 && digits == u"00:00"_s;
     };
 
-    // The show is stacked on top when it opens; the bar raises itself about once a second.
+    // The show may be stacked on top when it opens; the bar goes back above it at once.
     QElapsedTimer clock;
     clock.start();
     BAR_VERIFY(QTest::qWaitFor(barVisible, 1500), seen, m_session.grabScreen());
@@ -168,7 +168,7 @@ void TestBarStartup::barRisesAboveLaterWindow()
     };
     QElapsedTimer clock;
     clock.start();
-    // About once a second, and a grab may take a while on a busy machine.
+    // At once; the margin is for a grab that may take a while on a busy machine.
     BAR_VERIFY(QTest::qWaitFor(barOnTop, 2500), seen, m_session.grabScreen());
     qInfo("bar back on top %lld ms after the cover was exposed", clock.elapsed());
     // The cover is still there around the bar; only the bar went above it.
