@@ -10,6 +10,7 @@
 #include "qtmessagebox.h"
 #include "qtsoundplayer.h"
 #include "qtwindowops.h"
+#include "runningbar.h"
 
 #include <QGuiApplication>
 
@@ -28,6 +29,7 @@ struct Application::Parts
     Form2 barWindow{
         {clock, windows, messages, fileDialog, strip, BarPicture::render(qApp->devicePixelRatio())},
         notice};
+    RunningBar remote{barWindow, windows};
 };
 
 Application::Application()
@@ -49,4 +51,9 @@ Form2 &Application::bar()
 Form3 &Application::notice()
 {
     return m_parts->notice;
+}
+
+BarCommands &Application::commands()
+{
+    return m_parts->remote;
 }

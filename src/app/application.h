@@ -2,6 +2,7 @@
 
 #include <memory>
 
+class BarCommands;
 class Form2;
 class Form3;
 
@@ -14,6 +15,8 @@ public:
 
     Form2 &bar();
     Form3 &notice();
+    // What a later start of the program may ask of this one.
+    BarCommands &commands();
 
 private:
     struct Parts;

@@ -1,6 +1,8 @@
 #include "application.h"
 #include "audiolog.h"
 #include "commandline.h"
+#include "quitonsignal.h"
+#include "singleinstance.h"
 
 #include <QApplication>
 
@@ -31,6 +33,16 @@ int main(int argc, char *argv[])
     QApplication::setDesktopFileName(QStringLiteral("io.github.talk_countdown.TalkCountdown"));
     QApplication::setQuitOnLastWindowClosed(false); // the bar's Exit ends the program
 
+    SingleInstance instance(QDBusConnection::sessionBus(), qEnvironmentVariable("XDG_RUNTIME_DIR"));
+    const SingleInstance::Outcome one = instance.start();
+    std::fputs(one.output.toLocal8Bit().constData(), stdout);
+    if (!one.error.isEmpty())
+        std::fprintf(stderr, "%s\n", one.error.toLocal8Bit().constData());
+    if (!one.proceed)
+        return one.exitCode;
+
+    QuitOnSignal quitOnSignal;
     Application talkCountdown;
+    instance.serve(talkCountdown.commands());
     return app.exec();
 }
