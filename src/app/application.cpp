@@ -10,6 +10,7 @@
 #include "qtmessagebox.h"
 #include "qtsoundplayer.h"
 #include "qtwindowops.h"
+#include "runningbar.h"
 #include "startoptions.h"
 #include "talkoptions.h"
 
@@ -30,6 +31,7 @@ struct Application::Parts
     Form2 barWindow{
         {clock, windows, messages, fileDialog, strip, BarPicture::render(qApp->devicePixelRatio())},
         notice};
+    RunningBar remote{barWindow, windows};
 };
 
 Application::Application(const TalkOptions &options)
@@ -59,4 +61,9 @@ Form3 &Application::notice()
 const Clock &Application::clock() const
 {
     return m_parts->clock;
+}
+
+BarCommands &Application::commands()
+{
+    return m_parts->remote;
 }

@@ -4,6 +4,7 @@
 
 struct TalkOptions;
 class Clock;
+class BarCommands;
 class Form2;
 class Form3;
 
@@ -18,6 +19,8 @@ public:
     Form2 &bar();
     Form3 &notice();
     const Clock &clock() const;
+    // What a later start of the program may ask of this one.
+    BarCommands &commands();
 
 private:
     struct Parts;

@@ -1,9 +1,13 @@
 #include "qtwindowops.h"
 
+#include "stackingwatcher.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QSet>
 #include <QWidget>
+#include <QWindow>
 
 #if TC_HAVE_XCB
 #include <cstdlib>
@@ -13,11 +17,21 @@
 #include <utility>
 
 QtWindowOps::QtWindowOps(QObject *parent)
+    : QtWindowOps(Options(), parent)
+{}
+
+QtWindowOps::QtWindowOps(const Options &options, QObject *parent)
     : QObject(parent)
+    , m_options(options)
+    , m_watcher(new StackingWatcher(this))
 {
-    m_raiseTimer.setInterval(1000);
-    m_raiseTimer.setTimerType(Qt::CoarseTimer);
-    connect(&m_raiseTimer, &QTimer::timeout, this, &QtWindowOps::raiseAll);
+    m_clock.start();
+    connect(m_watcher, &StackingWatcher::stackingChanged, this, &QtWindowOps::restackIfCovered);
+    m_fallbackTimer.setInterval(m_options.fallbackRaise);
+    m_fallbackTimer.setTimerType(Qt::CoarseTimer);
+    connect(&m_fallbackTimer, &QTimer::timeout, this, &QtWindowOps::restackIfCovered);
+    m_budgetTimer.setSingleShot(true);
+    connect(&m_budgetTimer, &QTimer::timeout, this, &QtWindowOps::restackIfCovered);
     if (qGuiApp) {
         connect(qGuiApp, &QGuiApplication::primaryScreenChanged, this, &QtWindowOps::followScreen);
         connect(qGuiApp, &QGuiApplication::screenAdded, this, &QtWindowOps::followScreen);
@@ -26,6 +40,13 @@ QtWindowOps::QtWindowOps(QObject *parent)
                 Qt::QueuedConnection);
         followScreen();
     }
+}
+
+QtWindowOps::~QtWindowOps() = default;
+
+bool QtWindowOps::watchesStacking() const
+{
+    return m_watcher->isWatching();
 }
 
 QScreen *QtWindowOps::findScreen(const QString &nameOrNumber)
@@ -40,10 +61,13 @@ QScreen *QtWindowOps::findScreen(const QString &nameOrNumber)
     return isNumber && number >= 0 && number < screens.size() ? screens.at(number) : nullptr;
 }
 
-void QtWindowOps::chooseScreen(const QString &nameOrNumber)
+bool QtWindowOps::chooseScreen(const QString &nameOrNumber)
 {
+    if (!findScreen(nameOrNumber))
+        return false;
     m_chosenScreen = nameOrNumber;
     followScreen();
+    return true;
 }
 
 QRect QtWindowOps::screenGeometry() const
@@ -68,14 +92,15 @@ void QtWindowOps::showTopmost(QWidget *window, const QRect &geometry)
     window->setGeometry(geometry);
     window->show();
     window->raise();
+    flushWindowSystem();
 }
 
 void QtWindowOps::keepOnTop(QWidget *window)
 {
     if (!m_kept.contains(window))
         m_kept.append(window);
-    if (!m_raiseTimer.isActive())
-        m_raiseTimer.start();
+    if (!watchesStacking() && m_options.fallbackRaise.count() > 0 && !m_fallbackTimer.isActive())
+        m_fallbackTimer.start();
 }
 
 namespace {
@@ -164,28 +189,92 @@ void QtWindowOps::followScreen()
         emit screenChanged(before, m_screenGeometry);
 }
 
-void QtWindowOps::raiseAll()
+void QtWindowOps::restackIfCovered()
 {
     m_kept.removeAll(nullptr);
     if (m_kept.isEmpty()) {
-        m_raiseTimer.stop();
+        m_fallbackTimer.stop();
         return;
     }
-    // Raising now would put the bar over its own menu, list or dialog.
-    if (QApplication::activePopupWidget() || QApplication::activeModalWidget())
+    QList<StackingWatcher::WindowId> shown;
+    for (const QPointer<QWidget> &w : std::as_const(m_kept)) {
+        if (w->isVisible() && w->internalWinId())
+            shown << StackingWatcher::WindowId(w->internalWinId());
+    }
+    if (shown.isEmpty() || ownWindowOpen())
         return;
+    if (watchesStacking()) {
+        QSet<StackingWatcher::WindowId> ours;
+        for (const QWindow *w : QGuiApplication::allWindows()) {
+            if (w->handle())
+                ours.insert(StackingWatcher::WindowId(w->winId()));
+        }
+        if (!m_watcher->othersAbove(shown, ours))
+            return;
+    }
+    if (withinRaiseBudget())
+        raiseAll();
+}
+
+// Raising now would put the bar over its own menu, list or dialog: it waits for that to close.
+bool QtWindowOps::ownWindowOpen()
+{
+    QWidget *open = QApplication::activePopupWidget();
+    if (!open)
+        open = QApplication::activeModalWidget();
+    if (!open)
+        return false;
+    if (open != m_ownWindow) {
+        if (m_ownWindow)
+            m_ownWindow->removeEventFilter(this);
+        m_ownWindow = open;
+        open->installEventFilter(this);
+        connect(open, &QObject::destroyed, this, &QtWindowOps::restackIfCovered,
+                Qt::QueuedConnection);
+    }
+    return true;
+}
+
+bool QtWindowOps::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_ownWindow && event->type() == QEvent::Hide) {
+        m_ownWindow->removeEventFilter(this);
+        m_ownWindow = nullptr;
+        // Once the window is really gone, and the next popup or dialog (if any) is up.
+        QTimer::singleShot(0, this, &QtWindowOps::restackIfCovered);
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool QtWindowOps::withinRaiseBudget()
+{
+    const qint64 now = m_clock.elapsed();
+    while (!m_raiseTimes.isEmpty() && now - m_raiseTimes.first() >= 1000)
+        m_raiseTimes.removeFirst();
+    if (m_raiseTimes.size() < m_options.maxRaisesPerSecond) {
+        m_raiseTimes << now;
+        return true;
+    }
+    if (!m_budgetTimer.isActive())
+        m_budgetTimer.start(int(1000 - (now - m_raiseTimes.first())));
+    return false;
+}
+
+void QtWindowOps::raiseAll()
+{
     for (const QPointer<QWidget> &w : std::as_const(m_kept)) {
         if (w->isVisible())
             w->raise();
     }
     flushWindowSystem();
+    emit raised();
 }
 
 void QtWindowOps::flushWindowSystem()
 {
 #if TC_HAVE_XCB
     // Qt sends queued X requests only when it next handles events; on an idle bar that can
-    // be never, and the raise would not reach the window manager until the mouse moves.
+    // be much later, and the raise would not reach the server until the mouse moves.
     if (xcb_connection_t *connection = xcbConnection())
         xcb_flush(connection);
 #endif

@@ -2,29 +2,43 @@
 
 #include "windowops.h"
 
+#include <QElapsedTimer>
 #include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
 #include <QTimer>
 
-// Topmost windows on X11: a window the window manager does not manage (so it cannot push it
-// under a focused full-screen window), shown without activation, and raised again about once
-// a second because some window managers stack windows that open later above it.
-class QScreen;
+#include <chrono>
 
+class QScreen;
+class StackingWatcher;
+
+// Topmost windows on X11: a window the window manager does not manage (so it cannot push it
+// under a focused full-screen window), shown without activation, and lifted again the moment
+// another window is mapped or restacked above it (the X server reports every change in the
+// stacking order). Where nothing reports those changes, it raises its windows periodically.
 class QtWindowOps final : public QObject, public WindowOps
 {
     Q_OBJECT
 
 public:
+    struct Options
+    {
+        // How often to raise the windows where the stacking order cannot be watched.
+        std::chrono::milliseconds fallbackRaise{1000};
+        // More restacks than this within a second mean something fights for the top (another
+        // program that keeps itself up the same way): further ones wait for the second to end.
+        int maxRaisesPerSecond = 10;
+    };
+
     explicit QtWindowOps(QObject *parent = nullptr);
+    explicit QtWindowOps(const Options &options, QObject *parent = nullptr);
+    ~QtWindowOps() override;
 
     QRect screenGeometry() const override;
 
-    // Puts the windows on the screen of that name (an output's name, as xrandr lists them) or
-    // number (counted from 0), instead of the primary one, whenever it is connected.
-    void chooseScreen(const QString &nameOrNumber);
+    bool chooseScreen(const QString &nameOrNumber) override;
     // The screen that `nameOrNumber` names now, or null.
     static QScreen *findScreen(const QString &nameOrNumber);
     void showTopmost(QWidget *window, const QRect &geometry) override;
@@ -35,16 +49,33 @@ public:
 
     static Qt::WindowFlags topmostFlags();
 
+    // Whether changes in the stacking order are reported, so no periodic raise is needed.
+    bool watchesStacking() const;
+
 signals:
     void screenChanged(const QRect &before, const QRect &after);
+    // The kept windows were raised above the others.
+    void raised();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
+    void restackIfCovered();
+    bool ownWindowOpen();
+    bool withinRaiseBudget();
     void raiseAll();
     static void flushWindowSystem();
     void followScreen();
 
+    Options m_options;
+    StackingWatcher *m_watcher = nullptr;
     QList<QPointer<QWidget>> m_kept;
-    QTimer m_raiseTimer;
+    QTimer m_fallbackTimer;
+    QTimer m_budgetTimer;
+    QList<qint64> m_raiseTimes; // ms on m_clock, of the raises within the last second
+    QElapsedTimer m_clock;
+    QPointer<QWidget> m_ownWindow; // the menu, list or dialog of ours the bar waits for
     QRect m_screenGeometry;
     QString m_chosenScreen;
     QMetaObject::Connection m_screenConnection;

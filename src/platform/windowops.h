@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QRect>
+#include <QString>
 
 #include <functional>
 
@@ -17,6 +18,10 @@ public:
     // The screen the windows live on: the primary one, or the one the user chose while it is
     // connected. In pixels, on the virtual desktop (it need not start at 0,0).
     virtual QRect screenGeometry() const = 0;
+    // Puts the windows on the screen of that name (as xrandr lists the outputs) or number
+    // (counted from 0) whenever it is connected; false, changing nothing, when no screen has
+    // that name or number now.
+    virtual bool chooseScreen(const QString &nameOrNumber) = 0;
 
     // Make the window a topmost one that the window manager leaves alone, place it at
     // `geometry` (pixels, frame included) and show it without activating it.

@@ -22,7 +22,16 @@ public:
     int keyboardLent = 0;
     int keyboardReturned = 0;
 
+    QString chosenScreen; // the last screen chosen; "missing" is never there
+
     QRect screenGeometry() const override { return screen; }
+    bool chooseScreen(const QString &nameOrNumber) override
+    {
+        if (nameOrNumber == QLatin1String("missing"))
+            return false;
+        chosenScreen = nameOrNumber;
+        return true;
+    }
     void showTopmost(QWidget *window, const QRect &geometry) override;
     void keepOnTop(QWidget *) override { ++keepOnTopCalls; }
     void lendKeyboard(QWidget *) override { ++keyboardLent; }

@@ -1,6 +1,6 @@
 // The bar ready in one command, on a desktop of two side-by-side screens: the talk's length,
 // reminder and screen from the command line, counting with no click; the chosen screen unplugged
-// and plugged in again; and a second start that drives the running bar.
+// and plugged in again; and later starts that pause, continue and end the running bar.
 
 #include "bardriver.h"
 #include "desktopsession.h"
@@ -19,6 +19,7 @@ private slots:
     void initTestCase();
     void countsFromTheCommandLineOnTheChosenScreen();
     void followsTheChosenScreenAwayAndBack();
+    void laterStartsDriveTheRunningBar();
 
 private:
     static bool xrandr(const QStringList &args) { return DesktopSession::run(u"xrandr"_s, args); }
@@ -28,6 +29,24 @@ private:
     }
     // The top-right corner of the screen whose left edge is at `left`, where the bar belongs.
     static QPoint cornerOf(int left) { return QPoint(left + 1919, 0); }
+
+    // Runs the program once more while the bar runs; its exit code, and its output in `out`.
+    static int runAgain(const QStringList &args, QString *out)
+    {
+        QProcess later;
+        later.start(qEnvironmentVariable("TC_PROGRAM"), args);
+        if (!later.waitForFinished(30000))
+            return -1;
+        *out = QString::fromLocal8Bit(later.readAllStandardOutput() + later.readAllStandardError());
+        return later.exitStatus() == QProcess::NormalExit ? later.exitCode() : -1;
+    }
+    // The digits stand still for a second and a half.
+    bool frozen()
+    {
+        const QString before = m_bar.read();
+        QTest::qWait(1500);
+        return m_bar.read() == before;
+    }
 
     DesktopSession m_session;
     BarDriver m_bar{m_session};
@@ -69,6 +88,30 @@ void TestBarOptions::followsTheChosenScreenAwayAndBack()
     QTRY_COMPARE_WITH_TIMEOUT(m_bar.geometry().topRight(), cornerOf(0), 5000);
     QVERIFY(addMonitor(u"RIGHT"_s, 1920));
     QTRY_COMPARE_WITH_TIMEOUT(m_bar.geometry().topRight(), cornerOf(1920), 5000);
+}
+
+// A desktop shortcut's commands: no key is grabbed, a later start hands them over and ends.
+void TestBarOptions::laterStartsDriveTheRunningBar()
+{
+    m_session.startFakeShow();
+    QString out;
+    QCOMPARE(runAgain({u"--toggle"_s}, &out), 0);
+    QVERIFY2(out.contains(u"paused"_s), qPrintable(out));
+    QVERIFY(frozen());
+    QCOMPARE(runAgain({u"--toggle"_s}, &out), 0);
+    QVERIFY2(out.contains(u"continued"_s), qPrintable(out));
+    QVERIFY(!frozen());
+    // The show kept the keyboard throughout.
+    QCOMPARE(m_session.focusedWindow(), m_session.fakeShowWindow());
+
+    QCOMPARE(runAgain({u"--exit"_s}, &out), 0);
+    QVERIFY(m_session.waitForProgramExit(10000));
+    QCOMPARE(m_session.program()->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(m_session.program()->exitCode(), 0);
+    // With no bar left, a command starts none.
+    QCOMPARE(runAgain({u"--toggle"_s}, &out), 1);
+    QVERIFY2(out.contains(u"no bar is running"_s), qPrintable(out));
+    QVERIFY(m_bar.windows().isEmpty());
 }
 
 QTEST_MAIN(TestBarOptions)

@@ -83,7 +83,7 @@ void TestWmReplaced::initTestCase()
     QCOMPARE(m_driver.geometry(), m_driver.expected());
     QVERIFY(m_session.startFakeShow());
     QVERIFY(m_session.fakeShowWindow() != 0);
-    // The bar lifts itself above the show within a second.
+    // The bar goes back above the show at once.
     QTRY_VERIFY_WITH_TIMEOUT(showShareOnBar() < 0.01, 3000);
 }
 

@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+
+// A running bar's answer to a request from a later start of the program.
+struct CommandReply
+{
+    bool ok = false;
+    QString message; // what was done, or why it was refused
+};
+
+// What a running bar does when a later start of the program asks (see InstanceChannel).
+class BarCommands
+{
+public:
+    virtual ~BarCommands() = default;
+
+    // Bring the bar into view: shown, above other windows.
+    virtual void activate() = 0;
+
+    // A command from the later start's command line: `verb` and its arguments.
+    virtual CommandReply command(const QString &verb, const QStringList &args) = 0;
+};

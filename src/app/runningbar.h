@@ -1,0 +1,21 @@
+#pragma once
+
+#include "barcommands.h"
+
+class Form2;
+class WindowOps;
+
+// The requests a later start of the program can make of the running bar: come into view, or
+// take the later start's options and commands, as the panel's OK and the menu would.
+class RunningBar final : public BarCommands
+{
+public:
+    RunningBar(Form2 &bar, WindowOps &windows);
+
+    void activate() override;
+    CommandReply command(const QString &verb, const QStringList &args) override;
+
+private:
+    Form2 &m_bar;
+    WindowOps &m_windows;
+};

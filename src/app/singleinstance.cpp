@@ -1,0 +1,116 @@
+#include "singleinstance.h"
+
+#include "dbusinstance.h"
+#include "lockfileinstance.h"
+#include "remoteoptions.h"
+
+#include <QDBusError>
+
+namespace {
+
+const QString AlreadyRunning =
+    QStringLiteral("talk-countdown: a bar is already running on this desktop");
+
+} // namespace
+
+SingleInstance::SingleInstance(const QDBusConnection &bus, const QString &runtimeDir, int timeoutMs)
+    : m_bus(bus)
+    , m_runtimeDir(runtimeDir)
+    , m_timeoutMs(timeoutMs)
+{}
+
+SingleInstance::~SingleInstance() = default;
+
+SingleInstance::Outcome SingleInstance::start(const QStringList &forward)
+{
+    if (!m_bus.isConnected())
+        return startWithLockFile(
+            QStringLiteral("no session bus (%1)").arg(m_bus.lastError().message()),
+            !forward.isEmpty());
+    // Twice at most: the running bar may exit between our finding it and our call.
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        auto channel = std::make_unique<DBusInstance>(m_bus, m_timeoutMs);
+        switch (channel->claim()) {
+        case InstanceChannel::Claim::Claimed:
+            m_channel = std::move(channel);
+            return {true, 0, {}, {}};
+        case InstanceChannel::Claim::Failed:
+            return startWithLockFile(
+                QStringLiteral("the session bus refused the name (%1)").arg(channel->error()),
+                !forward.isEmpty());
+        case InstanceChannel::Claim::Taken:
+            break;
+        }
+        if (!forward.isEmpty()) {
+            const CommandReply reply = channel->command(RemoteOptions::Verb, forward);
+            if (reply.ok)
+                return {
+                    false, 0, AlreadyRunning + QStringLiteral("; ") + reply.message + u'\n', {}};
+            // Refused or not answered; gone meanwhile, it is looked for once more.
+            if (channel->nameOwned() || attempt > 0)
+                return {
+                    false, 1, {}, AlreadyRunning + QStringLiteral(", but: %1").arg(reply.message)};
+            continue;
+        }
+        const CommandReply reply = channel->activate();
+        if (reply.ok)
+            return {false,
+                    0,
+                    AlreadyRunning + QStringLiteral("; it has been brought to the front.\n"),
+                    {}};
+        if (channel->nameOwned() || attempt > 0)
+            return {false,
+                    1,
+                    {},
+                    AlreadyRunning
+                        + QStringLiteral(", but it did not answer: %1").arg(reply.message)};
+    }
+    return {false, 1, {}, AlreadyRunning};
+}
+
+// Said once, on stderr, whichever way it goes: the lock keeps to one bar, but a later start
+// cannot bring the running one to the front.
+SingleInstance::Outcome SingleInstance::startWithLockFile(const QString &why, bool forwarding)
+{
+    if (m_runtimeDir.isEmpty()) {
+        return {true,
+                0,
+                {},
+                QStringLiteral("talk-countdown: %1, and XDG_RUNTIME_DIR is not set: nothing "
+                               "keeps a second bar from starting beside this one")
+                    .arg(why)};
+    }
+    auto lock = std::make_unique<LockFileInstance>(m_runtimeDir);
+    const QString fallback =
+        QStringLiteral("talk-countdown: %1; keeping to one bar with the lock file %2")
+            .arg(why, lock->path());
+    switch (lock->claim()) {
+    case InstanceChannel::Claim::Claimed:
+        m_channel = std::move(lock);
+        return {true, 0, {}, fallback};
+    case InstanceChannel::Claim::Taken:
+        // The lock file tells that a bar runs, not how to reach it.
+        if (forwarding)
+            return {false,
+                    1,
+                    {},
+                    fallback
+                        + QStringLiteral("; a bar is already running, and without the "
+                                         "session bus it cannot take options or commands")};
+        return {false, 0, AlreadyRunning + QStringLiteral(".\n"), fallback};
+    case InstanceChannel::Claim::Failed:
+        break;
+    }
+    return {true,
+            0,
+            {},
+            QStringLiteral("talk-countdown: %1, and %2: nothing keeps a second bar from starting "
+                           "beside this one")
+                .arg(why, lock->error())};
+}
+
+void SingleInstance::serve(BarCommands &commands)
+{
+    if (m_channel)
+        m_channel->serve(&commands);
+}

@@ -1,0 +1,105 @@
+#include "startup.h"
+
+#include "application.h"
+#include "audiolog.h"
+#include "commandline.h"
+#include "qttranslation.h"
+#include "qtwindowops.h"
+#include "quitonsignal.h"
+#include "remoteoptions.h"
+#include "singleinstance.h"
+#include "soundfilecheck.h"
+
+#include <QApplication>
+#include <QScreen>
+
+#include <cstdio>
+
+namespace Startup {
+
+namespace {
+
+void printLine(FILE *stream, const QString &line)
+{
+    if (!line.isEmpty())
+        std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
+}
+
+// Why the chosen screen cannot be used (with the screens there are), or nothing.
+QString screenProblem(const TalkOptions &options)
+{
+    if (!options.screen || QtWindowOps::findScreen(*options.screen))
+        return {};
+    QStringList screens;
+    const QList<QScreen *> all = QGuiApplication::screens();
+    for (qsizetype i = 0; i < all.size(); ++i)
+        screens << QStringLiteral("%1 (%2)").arg(all.at(i)->name()).arg(i);
+    return QStringLiteral("talk-countdown: no screen '%1'; the screens are: %2")
+        .arg(*options.screen, screens.join(u", "));
+}
+
+} // namespace
+
+int run(int argc, char *argv[])
+{
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    const CommandLine::Outcome outcome =
+        CommandLine::check(arguments, [](const char *name) { return qgetenv(name); });
+    if (!outcome.proceed) {
+        std::fputs(outcome.output.toLocal8Bit().constData(), stdout);
+        printLine(stderr, outcome.error);
+        return outcome.exitCode;
+    }
+    for (const QString &warning : outcome.warnings)
+        printLine(stderr, warning);
+    const QString lang = outcome.options.lang.value_or(QString());
+    // The same checks as the panel's "..." choice, before any window shows.
+    if (outcome.options.soundFile) {
+        if (const std::optional<QString> problem =
+                SoundFileCheck::problem(*outcome.options.soundFile)) {
+            const QString why = QtTranslation::beforeStart(lang, "SoundFileCheck", *problem);
+            printLine(stderr, QStringLiteral("talk-countdown: --sound %1: %2")
+                                  .arg(*outcome.options.soundFile, why));
+            return 2;
+        }
+    }
+    // Wayland lets no client keep itself above others; XWayland does.
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "xcb");
+
+    AudioLog::install();
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("talk-countdown"));
+    // No display name: Qt would append it to every window title, and the titles are exact.
+    QApplication::setApplicationVersion(QStringLiteral(TC_VERSION));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.talk_countdown.TalkCountdown"));
+    QApplication::setQuitOnLastWindowClosed(false); // the bar's Exit ends the program
+
+    SingleInstance instance(QDBusConnection::sessionBus(), qEnvironmentVariable("XDG_RUNTIME_DIR"));
+    const SingleInstance::Outcome one = instance.start(RemoteOptions::encode(outcome.commandLine));
+    std::fputs(one.output.toLocal8Bit().constData(), stdout);
+    printLine(stderr, one.error);
+    if (!one.proceed)
+        return one.exitCode;
+    // Commands for a running bar would otherwise start a new one, which nobody asked for.
+    if (const QString command = RemoteOptions::commandFor(outcome.commandLine);
+        !command.isEmpty()) {
+        printLine(stderr,
+                  QStringLiteral("talk-countdown: no bar is running for --%1").arg(command));
+        return 1;
+    }
+    if (const QString problem = screenProblem(outcome.options); !problem.isEmpty()) {
+        printLine(stderr, problem);
+        return 2;
+    }
+
+    QtTranslation::install(app, lang);
+    QuitOnSignal quitOnSignal;
+    Application talkCountdown(outcome.options);
+    instance.serve(talkCountdown.commands());
+    return app.exec();
+}
+
+} // namespace Startup

@@ -1,0 +1,345 @@
+// One bar per desktop: the channel on a private session bus (two connections stand for two
+// starts of the program), the lock file without one, and what a start does with either.
+
+#include "barfixture.h"
+#include "dbusinstance.h"
+#include "fakes.h"
+#include "lockfileinstance.h"
+#include "metronometimer.h"
+#include "remoteoptions.h"
+#include "runningbar.h"
+#include "singleinstance.h"
+
+#include <QDBusConnectionInterface>
+#include <QDir>
+#include <QFile>
+#include <QLockFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QWidget>
+
+#include <optional>
+
+using namespace Qt::StringLiterals;
+using Claim = InstanceChannel::Claim;
+Q_DECLARE_METATYPE(Claim)
+
+namespace {
+
+class FakeBarCommands final : public BarCommands
+{
+public:
+    int activations = 0;
+    QList<QStringList> commands; // verb first
+    CommandReply reply{true, u"done"_s};
+
+    void activate() override { ++activations; }
+    CommandReply command(const QString &verb, const QStringList &args) override
+    {
+        commands << (QStringList{verb} + args);
+        return reply;
+    }
+};
+
+// Nothing listens there, so a connection to it fails as one does without a session bus.
+QDBusConnection noBus()
+{
+    return QDBusConnection::connectToBus(u"unix:path=/nonexistent/tc-no-bus"_s, u"none"_s);
+}
+
+} // namespace
+
+class TestSingleInstance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+    void laterStartReachesTheBar_data();
+    void laterStartReachesTheBar();
+    void nameIsFreeOnceTheBarEnds();
+    void lockFile_data();
+    void lockFile();
+    void startOutcomes_data();
+    void startOutcomes();
+    void runningBarAnswers_data();
+    void runningBarAnswers();
+    void optionsSurviveTheTrip();
+
+private:
+    QDBusConnection connect(const QString &name);
+
+    QProcess m_daemon;
+    QString m_address;
+    QStringList m_connections;
+};
+
+void TestSingleInstance::initTestCase()
+{
+    const QString daemon = QStandardPaths::findExecutable(u"dbus-daemon"_s);
+    QVERIFY2(!daemon.isEmpty(), "dbus-daemon is not installed (./dev deps test installs it)");
+    m_daemon.start(daemon, {u"--session"_s, u"--nofork"_s, u"--nopidfile"_s, u"--print-address"_s});
+    QVERIFY(m_daemon.waitForStarted());
+    QTRY_VERIFY(m_daemon.canReadLine() || m_daemon.state() != QProcess::Running);
+    m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
+    QVERIFY2(m_address.startsWith(u"unix:"_s), qPrintable(m_address));
+}
+
+void TestSingleInstance::cleanupTestCase()
+{
+    m_daemon.terminate();
+    m_daemon.waitForFinished();
+}
+
+void TestSingleInstance::cleanup()
+{
+    for (const QString &name : std::as_const(m_connections))
+        QDBusConnection::disconnectFromBus(name);
+    m_connections.clear();
+}
+
+QDBusConnection TestSingleInstance::connect(const QString &name)
+{
+    m_connections << name;
+    return QDBusConnection::connectToBus(m_address, name);
+}
+
+void TestSingleInstance::laterStartReachesTheBar_data()
+{
+    QTest::addColumn<QString>("verb"); // empty: Activate
+    QTest::addColumn<QStringList>("args");
+    QTest::addColumn<bool>("accepted");
+    QTest::addRow("activate") << QString() << QStringList() << true;
+    QTest::addRow("command accepted") << u"start"_s << QStringList{u"10:00"_s} << true;
+    QTest::addRow("command refused") << u"launch"_s << QStringList() << false;
+    QTest::addRow("arguments kept as given")
+        << u"say"_s << QStringList{u"two words"_s, u""_s, u"演讲"_s, u"--flag"_s} << true;
+}
+
+void TestSingleInstance::laterStartReachesTheBar()
+{
+    QFETCH(QString, verb);
+    QFETCH(QStringList, args);
+    QFETCH(bool, accepted);
+    FakeBarCommands bar;
+    bar.reply = accepted ? CommandReply{true, u"done"_s} : CommandReply{false, u"no such verb"_s};
+
+    DBusInstance first(connect(u"first"_s));
+    QCOMPARE(first.claim(), Claim::Claimed);
+    first.serve(&bar);
+    DBusInstance second(connect(u"second"_s));
+    QCOMPARE(second.claim(), Claim::Taken);
+
+    const CommandReply reply = verb.isEmpty() ? second.activate() : second.command(verb, args);
+    QCOMPARE(reply.ok, accepted);
+    if (verb.isEmpty()) {
+        QCOMPARE(bar.activations, 1);
+        QVERIFY(bar.commands.isEmpty());
+        return;
+    }
+    QCOMPARE(bar.activations, 0);
+    QCOMPARE(bar.commands, QList<QStringList>{QStringList{verb} + args});
+    QCOMPARE(reply.message, bar.reply.message);
+}
+
+void TestSingleInstance::nameIsFreeOnceTheBarEnds()
+{
+    {
+        DBusInstance first(connect(u"first"_s));
+        QCOMPARE(first.claim(), Claim::Claimed);
+        QVERIFY(first.nameOwned());
+    }
+    DBusInstance next(connect(u"next"_s));
+    QVERIFY(!next.nameOwned());
+    QCOMPARE(next.claim(), Claim::Claimed);
+}
+
+void TestSingleInstance::lockFile_data()
+{
+    QTest::addColumn<QString>("before"); // "", "held", "stale", "no folder"
+    QTest::addColumn<Claim>("claim");
+    QTest::addRow("nobody has it") << u""_s << Claim::Claimed;
+    QTest::addRow("a running bar has it") << u"held"_s << Claim::Taken;
+    QTest::addRow("left by a bar that was killed") << u"stale"_s << Claim::Claimed;
+    QTest::addRow("runtime folder missing") << u"no folder"_s << Claim::Failed;
+}
+
+void TestSingleInstance::lockFile()
+{
+    QFETCH(QString, before);
+    QFETCH(Claim, claim);
+    QTemporaryDir runtime;
+    QVERIFY(runtime.isValid());
+    const QString dir = before == u"no folder"_s ? runtime.filePath(u"gone"_s) : runtime.path();
+
+    std::optional<LockFileInstance> held;
+    if (before == u"held"_s) {
+        held.emplace(dir);
+        QCOMPARE(held->claim(), Claim::Claimed);
+    }
+    if (before == u"stale"_s) {
+        // What a lock holds, with the number of a process that has ended.
+        QByteArray contents;
+        {
+            QLockFile sample(runtime.filePath(u"sample"_s));
+            QVERIFY(sample.tryLock(0));
+            QFile file(runtime.filePath(u"sample"_s));
+            QVERIFY(file.open(QIODevice::ReadOnly));
+            contents = file.readAll();
+        }
+        QProcess gone;
+        gone.start(u"true"_s);
+        QVERIFY(gone.waitForStarted());
+        const qint64 pid = gone.processId();
+        QVERIFY(gone.waitForFinished());
+        contents = QByteArray::number(pid) + contents.mid(contents.indexOf('\n'));
+        QFile file(LockFileInstance(dir).path());
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(contents);
+    }
+
+    LockFileInstance later(dir);
+    QCOMPARE(later.claim(), claim);
+    QCOMPARE(later.error().isEmpty(), claim != Claim::Failed);
+    QVERIFY(!later.activate().ok);
+}
+
+void TestSingleInstance::startOutcomes_data()
+{
+    QTest::addColumn<bool>("bus");
+    QTest::addColumn<bool>("runtimeDir");
+    QTest::addColumn<QString>("running"); // "", "bar", "mute" (owns the name, answers nothing)
+    QTest::addColumn<bool>("proceed");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("output");
+    QTest::addColumn<QString>("error");
+
+    const QString already = u"a bar is already running on this desktop"_s;
+    QTest::addRow("first start on the bus") << true << true << "" << true << 0 << ""
+                                            << "";
+    QTest::addRow("second start on the bus")
+        << true << true << "bar" << false << 0 << already + u"; it has been brought"_s << "";
+    QTest::addRow("a bar that does not answer")
+        << true << true << "mute" << false << 1 << "" << already + u", but it did not answer"_s;
+    QTest::addRow("first start without a bus")
+        << false << true << "" << true << 0 << "" << u"no session bus"_s;
+    QTest::addRow("second start without a bus")
+        << false << true << "bar" << false << 0 << already + u"."_s << u"lock file"_s;
+    QTest::addRow("no bus, no runtime folder")
+        << false << false << "" << true << 0 << "" << u"XDG_RUNTIME_DIR is not set"_s;
+}
+
+void TestSingleInstance::startOutcomes()
+{
+    QFETCH(bool, bus);
+    QFETCH(bool, runtimeDir);
+    QFETCH(QString, running);
+    QFETCH(bool, proceed);
+    QFETCH(int, exitCode);
+    QFETCH(QString, output);
+    QFETCH(QString, error);
+    QTemporaryDir runtime;
+    QVERIFY(runtime.isValid());
+    const QString dir = runtimeDir ? runtime.path() : QString();
+
+    FakeBarCommands bar;
+    SingleInstance first(bus ? connect(u"first"_s) : noBus(), dir);
+    QDBusConnection mute = connect(u"mute"_s);
+    if (running == u"bar"_s) {
+        QVERIFY(first.start().proceed);
+        first.serve(bar);
+    } else if (running == u"mute"_s) {
+        QVERIFY(mute.interface()->registerService(DBusInstance::ServiceName).isValid());
+    }
+
+    SingleInstance later(bus ? connect(u"later"_s) : noBus(), dir, 3000);
+    const SingleInstance::Outcome o = later.start();
+    QCOMPARE(o.proceed, proceed);
+    QCOMPARE(o.exitCode, exitCode);
+    QVERIFY2(output.isEmpty() ? o.output.isEmpty() : o.output.contains(output),
+             qPrintable(o.output));
+    QVERIFY2(error.isEmpty() ? o.error.isEmpty() : o.error.contains(error), qPrintable(o.error));
+    // One line each at most.
+    QVERIFY(o.output.count(u'\n') <= 1 && !o.error.contains(u'\n'));
+    QCOMPARE(bar.activations, running == u"bar"_s && bus ? 1 : 0);
+}
+
+void TestSingleInstance::runningBarAnswers_data()
+{
+    QTest::addColumn<QString>("verb");
+    QTest::addColumn<QStringList>("lines");
+    QTest::addColumn<bool>("ok");
+    QTest::addColumn<QString>("reply"); // a part of it
+    QTest::addColumn<QString>("shown"); // the bar's digits afterwards
+    QTest::addColumn<bool>("running");
+    const QString options = RemoteOptions::Verb;
+    QTest::addRow("a length, as OK") << options << QStringList{u"length=20:00"_s} << true
+                                     << u"options applied"_s << u"20:00"_s << false;
+    QTest::addRow("a length and start") << options << QStringList{u"length=1:30"_s, u"start=true"_s}
+                                        << true << u"applied"_s << u"01:30"_s << true;
+    QTest::addRow("toggle pauses the running bar")
+        << options << QStringList{u"toggle=true"_s} << true << u"paused"_s << u"00:08"_s << false;
+    QTest::addRow("a sound without its folder") << options << QStringList{u"sound=bell.wav"_s}
+                                                << false << u"absolute"_s << u"00:08"_s << true;
+    QTest::addRow("a reminder above the length")
+        << options << QStringList{u"length=0:10"_s, u"reminder=20"_s} << false << u"more than"_s
+        << u"00:08"_s << true;
+    QTest::addRow("a screen the desktop lacks") << options << QStringList{u"screen=missing"_s}
+                                                << false << u"missing"_s << u"00:08"_s << true;
+    QTest::addRow("the language, after start-up")
+        << options << QStringList{u"lang=en"_s} << false << u"--lang"_s << u"00:08"_s << true;
+    QTest::addRow("an unknown verb")
+        << u"pause"_s << QStringList{} << false << u"'pause'"_s << u"00:08"_s << true;
+}
+
+// A bar set to 0:08 and running, asked by a later start.
+void TestSingleInstance::runningBarAnswers()
+{
+    QFETCH(QString, verb);
+    QFETCH(QStringList, lines);
+    QFETCH(bool, ok);
+    QFETCH(QString, reply);
+    QFETCH(QString, shown);
+    QFETCH(bool, running);
+    BarFixture f;
+    f.apply(0, 8, u"5"_s);
+    f.bar->start();
+    RunningBar remote(*f.bar, f.windows);
+
+    remote.activate();
+    QCOMPARE(f.windows.shown.last(), f.bar->geometry());
+
+    const CommandReply r = remote.command(verb, lines);
+    QCOMPARE(r.ok, ok);
+    QVERIFY2(r.message.contains(reply), qPrintable(r.message));
+    QCOMPARE(f.shown(), shown);
+    QCOMPARE(f.bar->tickTimer->isEnabled(), running);
+}
+
+// What a later start sends is read back as it was meant.
+void TestSingleInstance::optionsSurviveTheTrip()
+{
+    const TalkOptions sent{.lengthSeconds = 5400,
+                           .reminderSeconds = 0,
+                           .soundFile = u"/x/bell.wav"_s,
+                           .borderless = false,
+                           .screen = u"HDMI-1"_s,
+                           .atZero = TalkOptions::AtZero::Overtime,
+                           .stages = TalkOptions::Stages{300, 60},
+                           .toggle = true,
+                           .removeMinute = true};
+    QString why;
+    const std::optional<TalkOptions> read =
+        RemoteOptions::decode(RemoteOptions::encode(sent), &why);
+    QVERIFY2(read, qPrintable(why));
+    QCOMPARE(*read, sent);
+    QCOMPARE(RemoteOptions::commandFor(sent), u"toggle"_s);
+    QVERIFY(RemoteOptions::encode(TalkOptions{}).isEmpty());
+}
+
+QTEST_MAIN(TestSingleInstance)
+#include "tst_singleinstance.moc"
