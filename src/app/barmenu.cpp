@@ -6,6 +6,8 @@
 
 const QString BarMenu::PauseCaption = QStringLiteral("暂停");
 const QString BarMenu::ContinueCaption = QStringLiteral("继续");
+const QString BarMenu::AddMinuteCaption = QStringLiteral("加一分钟");
+const QString BarMenu::RemoveMinuteCaption = QStringLiteral("减一分钟");
 
 BarMenu::BarMenu(QWidget *parent)
     : QMenu(parent)
@@ -20,4 +22,15 @@ BarMenu::BarMenu(QWidget *parent)
         action->setObjectName(QLatin1String(item.name));
         *targets[i++] = action;
     }
+}
+
+void BarMenu::addMinuteItems()
+{
+    if (addMinuteAction)
+        return;
+    addMinuteAction = new QAction(AddMinuteCaption, this);
+    addMinuteAction->setObjectName(QStringLiteral("addMinute"));
+    removeMinuteAction = new QAction(RemoveMinuteCaption, this);
+    removeMinuteAction->setObjectName(QStringLiteral("removeMinute"));
+    insertActions(separator, {addMinuteAction, removeMinuteAction});
 }

@@ -11,7 +11,7 @@
 #include "pictureclip.h"
 #include "settingspanel.h"
 #include "shapeframe.h"
-#include "showtwodigits.h"
+#include "talkbehaviour.h"
 #include "titlebar.h"
 #include "windowops.h"
 
@@ -32,6 +32,7 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_services(services)
     , m_notice(notice)
+    , m_digits(services.strip)
     , m_heightTwips(Layout::BarClientAsLaidOut.height)
 {
     setObjectName(QStringLiteral("Form2"));
@@ -61,6 +62,7 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
         (*image)->setObjectName(QLatin1String(name));
         (*image)->setGeometry(Layout::barControl(name.constData()).geometry.toPixels());
     }
+    m_digits.setBoxes({minutesTens, minutesUnits, secondsTens, secondsUnits});
 
     m_panel = new SettingsPanel(m_surface, m_services.fileDialog, m_services.messages,
                                 defaultSoundPath());
@@ -181,7 +183,7 @@ void Form2::applySettings()
     else
         m_panel->noReminderBox->setChecked(true);
 
-    drawTime(m_countdown.presetMinutes(), m_countdown.presetSeconds());
+    m_digits.drawInColour(m_countdown.presetMinutes(), m_countdown.presetSeconds(), false);
     setHeightTwips(Layout::BarCollapsedHeight);
     m_services.windows.returnKeyboard(this);
     m_run.applied();
@@ -208,14 +210,17 @@ void Form2::tick()
     const qint64 due = tickTimer->lastDue();
     const Countdown::TickResult result = m_countdown.tick(m_panel->noReminderBox->checkState());
     if (result.timeUp) {
-        m_run.timeUp();
-        followRunState();
+        // Overtime runs on until Start, OK or Pause stops it.
+        if (!m_countdown.isOver()) {
+            m_run.timeUp();
+            followRunState();
+        }
         if (result.openClosingMessage)
             m_notice.openClosingMessage(due);
     }
     if (result.openNotice)
         m_notice.open(due);
-    drawTime(m_countdown.minutesLeft(), m_countdown.secondsLeft());
+    m_digits.draw(m_countdown.minutesLeft(), m_countdown.secondsLeft());
 }
 
 QString Form2::reminderText() const
@@ -228,10 +233,34 @@ QString Form2::soundPath() const
     return m_panel->soundPathBox->text();
 }
 
-void Form2::drawTime(int minutes, int seconds)
+void Form2::setBehaviour(const TalkBehaviour &behaviour)
 {
-    showTwoDigits(minutes, minutesTens, minutesUnits, m_services.strip);
-    showTwoDigits(seconds, secondsTens, secondsUnits, m_services.strip);
+    m_countdown.setAtZero(behaviour.atZero);
+    if (behaviour.adjust && !menu->addMinuteAction) {
+        menu->addMinuteItems();
+        connect(menu->addMinuteAction, &QAction::triggered, this, &Form2::addMinute);
+        connect(menu->removeMinuteAction, &QAction::triggered, this, &Form2::removeMinute);
+    }
+    if (behaviour.colours() && !m_digits.hasColours()) {
+        m_digits.setStages(behaviour.stages);
+        // Runs after tick(), and only with colours, so a plain tick costs what it always did.
+        connect(tickTimer, &MetronomeTimer::timeout, this,
+                [this] { m_digits.follow(m_countdown); });
+    }
+}
+
+void Form2::addMinute()
+{
+    m_countdown.addMinute();
+    // The notice's count no longer fits the time left; it opens again at the reminder point.
+    m_notice.unload();
+    m_digits.drawCountdown(m_countdown);
+}
+
+void Form2::removeMinute()
+{
+    m_countdown.removeMinute();
+    m_digits.drawCountdown(m_countdown);
 }
 
 void Form2::showMenu(const QPoint &globalPos)

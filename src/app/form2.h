@@ -1,5 +1,6 @@
 #pragma once
 
+#include "bardigits.h"
 #include "countdown.h"
 #include "runstate.h"
 
@@ -18,6 +19,7 @@ class PictureClip;
 class SettingsPanel;
 class ShapeFrame;
 class TitleBar;
+struct TalkBehaviour;
 class WindowOps;
 
 // The control bar: the time left in LED digits, a popup menu to drive the countdown, and
@@ -46,6 +48,8 @@ public:
 
     // Start-up: topmost in the top-right corner, showing 00:00, stopped.
     void load();
+    // What happens at 00:00, the colour stages and the minute items; once, at start-up.
+    void setBehaviour(const TalkBehaviour &behaviour);
 
     // The popup menu's commands and the panel's buttons.
     void start();
@@ -54,6 +58,9 @@ public:
     void cancelSettings();
     void applySettings();
     void exitBar();
+    // A minute more or less left, shown at once.
+    void addMinute();
+    void removeMinute();
 
     // One second of the countdown.
     void tick();
@@ -98,13 +105,13 @@ private:
     void followScreen(const QRect &before, const QRect &after);
     QSize outerSize() const;
     void showMenu(const QPoint &globalPos);
-    void drawTime(int minutes, int seconds);
     void followRunState();
 
     Services m_services;
     NoticeHandle &m_notice;
     Countdown m_countdown;
     RunState m_run;
+    BarDigits m_digits;
     BarSurface *m_surface = nullptr;
     TitleBar *m_titleBar = nullptr;
     SettingsPanel *m_panel = nullptr;
