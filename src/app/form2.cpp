@@ -254,12 +254,20 @@ void Form2::addMinute()
     m_countdown.addMinute();
     // The notice's count no longer fits the time left; it opens again at the reminder point.
     m_notice.unload();
-    m_digits.drawCountdown(m_countdown);
+    showAdjusted();
 }
 
 void Form2::removeMinute()
 {
     m_countdown.removeMinute();
+    showAdjusted();
+}
+
+void Form2::showAdjusted()
+{
+    // Landing on the reminder point reaches it as a tick would, in step with the ticks.
+    if (m_run.isRunning() && m_countdown.reminderDue(m_panel->noReminderBox->checkState()))
+        m_notice.open(tickTimer->lastDue());
     m_digits.drawCountdown(m_countdown);
 }
 

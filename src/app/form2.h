@@ -106,6 +106,7 @@ private:
     QSize outerSize() const;
     void showMenu(const QPoint &globalPos);
     void followRunState();
+    void showAdjusted();
 
     Services m_services;
     NoticeHandle &m_notice;

@@ -52,9 +52,10 @@ public:
     // `noReminder` is the no-reminder box: checked switches the reminder off and makes the
     // time-up show the closing message; a greyed box does neither.
     TickResult tick(Qt::CheckState noReminder);
+    // The time left is the reminder point and the reminder is on.
+    bool reminderDue(Qt::CheckState noReminder) const;
 
 private:
-    bool reminderDue(Qt::CheckState noReminder) const;
     TickResult atZeroTick(Qt::CheckState noReminder);
 
     qint16 m_presetMinutes = 0;
