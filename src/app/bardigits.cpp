@@ -2,6 +2,7 @@
 
 #include "countdown.h"
 #include "glyphstrip.h"
+#include "picturebox.h"
 
 namespace {
 
@@ -44,7 +45,10 @@ const PictureClip &BarDigits::stripFor(int secondsLeft, bool over) const
 
 void BarDigits::drawInColour(int minutes, int seconds, bool over)
 {
-    m_strip = &stripFor(minutes * 60 + seconds, over);
+    const PictureClip *strip = &stripFor(minutes * 60 + seconds, over);
+    if (strip != m_strip && m_colon)
+        m_colon->setPicture(strip->GraphicCell(GlyphStrip::ColonCell));
+    m_strip = strip;
     draw(minutes, seconds);
 }
 

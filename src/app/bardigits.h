@@ -9,7 +9,7 @@
 class Countdown;
 class PictureBox;
 
-// The bar's four digit pictures (mm ss) and the colour they are drawn in: cyan, or, when the
+// The bar's digit pictures (mm:ss) and the colour they are drawn in: cyan, or, when the
 // talk's options ask for it, amber and red strips painted by the same glyph painter at the
 // same pixel ratio for the colour stages and overtime.
 class BarDigits
@@ -17,7 +17,12 @@ class BarDigits
 public:
     explicit BarDigits(const PictureClip &normal);
 
-    void setBoxes(const std::array<PictureBox *, 4> &boxes) { m_boxes = boxes; }
+    // Minutes, then seconds; the colon changes colour with them.
+    void setBoxes(const std::array<PictureBox *, 4> &boxes, PictureBox *colon)
+    {
+        m_boxes = boxes;
+        m_colon = colon;
+    }
     // Paints the amber and red strips; from then on the digits follow the stages.
     void setStages(const Stages &stages);
     bool hasColours() const { return !m_red.cellSize().isEmpty(); }
@@ -40,6 +45,7 @@ private:
     const PictureClip &stripFor(int secondsLeft, bool over) const;
 
     std::array<PictureBox *, 4> m_boxes{};
+    PictureBox *m_colon = nullptr;
     const PictureClip &m_normal;
     const PictureClip *m_strip;
     Stages m_stages;

@@ -62,7 +62,7 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
         (*image)->setObjectName(QLatin1String(name));
         (*image)->setGeometry(Layout::barControl(name.constData()).geometry.toPixels());
     }
-    m_digits.setBoxes({minutesTens, minutesUnits, secondsTens, secondsUnits});
+    m_digits.setBoxes({minutesTens, minutesUnits, secondsTens, secondsUnits}, colon);
 
     m_panel = new SettingsPanel(m_surface, m_services.fileDialog, m_services.messages,
                                 defaultSoundPath());

@@ -43,7 +43,8 @@ private:
             QFAIL(qPrintable(QStringLiteral("unknown command ") + name));
     }
 
-    // "mm:ss colour" as drawn, each digit compared with the cells of the three strips.
+    // "mm:ss colour" as drawn, each picture compared with the cells of the three strips; mixed
+    // colours show as "amber+cyan".
     static QString shownInColour(const BarFixture &f)
     {
         static const QList<std::pair<QString, PictureClip>> strips = {
@@ -57,16 +58,18 @@ private:
             const QImage image = box->picture().toImage();
             QChar c = QLatin1Char('?');
             for (const auto &[colour, strip] : strips) {
-                for (int k = 0; k < 10 && box != f.bar->colon; ++k) {
+                for (int k = 0; k < 11; ++k) {
                     if (strip.GraphicCell(k).toImage() == image) {
-                        c = QLatin1Char('0' + k);
+                        c = k == 10 ? QLatin1Char(':') : QLatin1Char('0' + k);
                         colours << colour;
                     }
                 }
             }
-            digits += box == f.bar->colon ? QLatin1Char(':') : c;
+            digits += c;
         }
-        return digits + QLatin1Char(' ') + QStringList(colours.values()).join(QLatin1Char('+'));
+        QStringList names = colours.values();
+        names.sort();
+        return digits + QLatin1Char(' ') + names.join(QLatin1Char('+'));
     }
 
 private slots:
