@@ -128,5 +128,20 @@ int main(int argc, char *argv[])
     s.click(QPoint(g.x() + 6, g.bottom() - 6), 3);
     QTest::qWait(300);
     s.key(QStringLiteral("Up Return")); // 退出
-    return s.waitForProgramExit(5000) ? 0 : fail("the program did not exit");
+    if (!s.waitForProgramExit(5000))
+        return fail("the program did not exit");
+
+    // Three seconds over a two-second talk.
+    if (!s.startProgram({QStringLiteral("0:02"), QStringLiteral("--borderless"),
+                         QStringLiteral("--start"), QStringLiteral("--at-zero"),
+                         QStringLiteral("overtime")}))
+        return fail("the program did not start again");
+    const QList<WindowId> overtime = newWindows(s, {}, 10000);
+    if (overtime.isEmpty())
+        return fail("no bar window");
+    QTest::qWait(5500);
+    save(s, s.windowInfo(overtime.first()).geometry,
+         out.filePath(QStringLiteral("bar-overtime.png")));
+    s.stopProgram();
+    return 0;
 }

@@ -14,6 +14,16 @@ QString BarMenu::continueCaption()
     return tr("继续");
 }
 
+QString BarMenu::addMinuteCaption()
+{
+    return tr("加一分钟");
+}
+
+QString BarMenu::removeMinuteCaption()
+{
+    return tr("减一分钟");
+}
+
 BarMenu::BarMenu(QWidget *parent)
     : QMenu(parent)
 {
@@ -27,4 +37,15 @@ BarMenu::BarMenu(QWidget *parent)
         action->setObjectName(QLatin1String(item.name));
         *targets[i++] = action;
     }
+}
+
+void BarMenu::addMinuteItems()
+{
+    if (addMinuteAction)
+        return;
+    addMinuteAction = new QAction(addMinuteCaption(), this);
+    addMinuteAction->setObjectName(QStringLiteral("addMinute"));
+    removeMinuteAction = new QAction(removeMinuteCaption(), this);
+    removeMinuteAction->setObjectName(QStringLiteral("removeMinute"));
+    insertActions(separator, {addMinuteAction, removeMinuteAction});
 }

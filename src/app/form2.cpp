@@ -2,6 +2,7 @@
 
 #include "applydecision.h"
 #include "barmenu.h"
+#include "barplacement.h"
 #include "barsurface.h"
 #include "layout.h"
 #include "messagebox.h"
@@ -11,7 +12,7 @@
 #include "pictureclip.h"
 #include "settingspanel.h"
 #include "shapeframe.h"
-#include "showtwodigits.h"
+#include "talkbehaviour.h"
 #include "titlebar.h"
 #include "windowops.h"
 
@@ -23,8 +24,7 @@
 #include <QLineEdit>
 #include <QPainter>
 
-#include <algorithm>
-#include <utility>
+#include <memory>
 
 QString Form2::title()
 {
@@ -35,7 +35,7 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_services(services)
     , m_notice(notice)
-    , m_heightTwips(Layout::BarClientAsLaidOut.height)
+    , m_digits(services.strip)
 {
     setObjectName(QStringLiteral("Form2"));
     setWindowTitle(QString());
@@ -47,7 +47,10 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
     m_titleBar = new TitleBar(this);
     m_titleBar->hide();
     connect(m_titleBar, &TitleBar::closeClicked, this, &Form2::exitBar);
-    connect(m_titleBar, &TitleBar::dragged, this, &Form2::moveOnScreen);
+    m_placement = std::make_unique<BarPlacement>(*this, *m_titleBar, *m_surface, m_services.windows,
+                                                 Layout::BarClientAsLaidOut.height);
+    connect(m_titleBar, &TitleBar::dragged, this,
+            [this](const QPoint &topLeft) { m_placement->moveOnScreen(topLeft); });
 
     const Layout::Control &shape = Layout::barControl("Shape1");
     digitFrame =
@@ -64,6 +67,7 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
         (*image)->setObjectName(QLatin1String(name));
         (*image)->setGeometry(Layout::barControl(name.constData()).geometry.toPixels());
     }
+    m_digits.setBoxes({minutesTens, minutesUnits, secondsTens, secondsUnits}, colon);
 
     m_panel = new SettingsPanel(m_surface, m_services.fileDialog, m_services.messages,
                                 defaultSoundPath());
@@ -86,10 +90,20 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
     tickTimer->setInterval(1000);
     connect(tickTimer, &MetronomeTimer::timeout, this, &Form2::tick);
 
-    relayout(QPoint(0, 0));
+    m_placement->relayout(QPoint(0, 0));
 }
 
 Form2::~Form2() = default;
+
+int Form2::heightTwips() const
+{
+    return m_placement->heightTwips();
+}
+
+bool Form2::hasBorder() const
+{
+    return m_placement->bordered();
+}
 
 QString Form2::defaultSoundPath()
 {
@@ -105,12 +119,13 @@ QWidget *Form2::surface() const
 void Form2::load()
 {
     const QRect screen = m_services.windows.screenGeometry();
-    m_heightTwips = Layout::BarCollapsedHeight;
-    relayout(QPoint(screen.right(), screen.top()));
+    m_placement->setHeightTwips(Layout::BarCollapsedHeight);
+    m_placement->relayout(QPoint(screen.right(), screen.top()));
     m_services.windows.showTopmost(this, geometry());
     m_services.windows.keepOnTop(this);
-    m_services.windows.watchScreen(
-        this, [this](const QRect &before, const QRect &after) { followScreen(before, after); });
+    m_services.windows.watchScreen(this, [this](const QRect &before, const QRect &after) {
+        m_placement->followScreen(before, after);
+    });
 
     for (PictureBox *digit : {minutesTens, minutesUnits, secondsTens, secondsUnits})
         digit->setPicture(m_services.strip.GraphicCell(0));
@@ -155,7 +170,7 @@ void Form2::pauseOrContinue()
 
 void Form2::openSettings()
 {
-    setHeightTwips(Layout::BarExpandedHeight);
+    m_placement->setHeightTwips(Layout::BarExpandedHeight);
     // The bar never takes the keyboard on its own; the open panel is the one exception,
     // so its lists and buttons can be worked from the keyboard. Closing it gives the
     // keyboard back to the slide show.
@@ -165,7 +180,7 @@ void Form2::openSettings()
 
 void Form2::cancelSettings()
 {
-    setHeightTwips(Layout::BarCollapsedHeight);
+    m_placement->setHeightTwips(Layout::BarCollapsedHeight);
     m_services.windows.returnKeyboard(this);
 }
 
@@ -184,8 +199,8 @@ void Form2::applySettings()
     else
         m_panel->noReminderBox->setChecked(true);
 
-    drawTime(m_countdown.presetMinutes(), m_countdown.presetSeconds());
-    setHeightTwips(Layout::BarCollapsedHeight);
+    m_digits.drawInColour(m_countdown.presetMinutes(), m_countdown.presetSeconds(), false);
+    m_placement->setHeightTwips(Layout::BarCollapsedHeight);
     m_services.windows.returnKeyboard(this);
     m_run.applied();
     followRunState();
@@ -211,14 +226,17 @@ void Form2::tick()
     const qint64 due = tickTimer->lastDue();
     const Countdown::TickResult result = m_countdown.tick(m_panel->noReminderBox->checkState());
     if (result.timeUp) {
-        m_run.timeUp();
-        followRunState();
+        // Overtime runs on until Start, OK or Pause stops it.
+        if (!m_countdown.isOver()) {
+            m_run.timeUp();
+            followRunState();
+        }
         if (result.openClosingMessage)
             m_notice.openClosingMessage(due);
     }
     if (result.openNotice)
         m_notice.open(due);
-    drawTime(m_countdown.minutesLeft(), m_countdown.secondsLeft());
+    m_digits.draw(m_countdown.minutesLeft(), m_countdown.secondsLeft());
 }
 
 QString Form2::reminderText() const
@@ -231,10 +249,42 @@ QString Form2::soundPath() const
     return m_panel->soundPathBox->text();
 }
 
-void Form2::drawTime(int minutes, int seconds)
+void Form2::setBehaviour(const TalkBehaviour &behaviour)
 {
-    showTwoDigits(minutes, minutesTens, minutesUnits, m_services.strip);
-    showTwoDigits(seconds, secondsTens, secondsUnits, m_services.strip);
+    m_countdown.setAtZero(behaviour.atZero);
+    if (behaviour.adjust && !menu->addMinuteAction) {
+        menu->addMinuteItems();
+        connect(menu->addMinuteAction, &QAction::triggered, this, &Form2::addMinute);
+        connect(menu->removeMinuteAction, &QAction::triggered, this, &Form2::removeMinute);
+    }
+    if (behaviour.colours() && !m_digits.hasColours()) {
+        m_digits.setStages(behaviour.stages);
+        // Runs after tick(), and only with colours, so a plain tick costs what it always did.
+        connect(tickTimer, &MetronomeTimer::timeout, this,
+                [this] { m_digits.follow(m_countdown); });
+    }
+}
+
+void Form2::addMinute()
+{
+    m_countdown.addMinute();
+    // The notice's count no longer fits the time left; it opens again at the reminder point.
+    m_notice.unload();
+    showAdjusted();
+}
+
+void Form2::removeMinute()
+{
+    m_countdown.removeMinute();
+    showAdjusted();
+}
+
+void Form2::showAdjusted()
+{
+    // Landing on the reminder point reaches it as a tick would, in step with the ticks.
+    if (m_run.isRunning() && m_countdown.reminderDue(m_panel->noReminderBox->checkState()))
+        m_notice.open(tickTimer->lastDue());
+    m_digits.drawCountdown(m_countdown);
 }
 
 void Form2::showMenu(const QPoint &globalPos)
@@ -242,88 +292,24 @@ void Form2::showMenu(const QPoint &globalPos)
     menu->popup(globalPos);
 }
 
-// Top and left stay, so the bar grows downwards, unless the open panel would reach below the
-// screen: then the bar moves up as far as needed, and back down when it shrinks again.
-void Form2::setHeightTwips(int twips)
-{
-    m_heightTwips = twips;
-    layoutChildren();
-    QRect g(pos() + QPoint(0, std::exchange(m_liftedBy, 0)), outerSize());
-    const QRect screen = m_services.windows.screenGeometry();
-    if (g.bottom() > screen.bottom()) {
-        m_liftedBy = std::min(g.bottom() - screen.bottom(), g.top() - screen.top());
-        m_liftedBy = std::max(m_liftedBy, 0);
-        g.translate(0, -m_liftedBy);
-    }
-    setGeometry(g);
-}
-
 bool Form2::eventFilter(QObject *, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonPress && m_heightTwips == Layout::BarExpandedHeight
-        && isVisible() && !isActiveWindow())
+    if (event->type() == QEvent::MouseButtonPress
+        && m_placement->heightTwips() == Layout::BarExpandedHeight && isVisible()
+        && !isActiveWindow())
         m_services.windows.lendKeyboard(this);
     return false;
-}
-
-// The surface is exactly the client area, so it never paints over the frame below it.
-void Form2::layoutChildren()
-{
-    const int frame = m_bordered ? 1 : 0;
-    const int title = m_bordered ? TitleBar::preferredHeight() : 0;
-    const int width = Layout::px(Layout::BarWidth);
-    m_titleBar->setVisible(m_bordered);
-    m_titleBar->setGeometry(frame, frame, width, title);
-    m_surface->setGeometry(frame, frame + title, width, Layout::px(m_heightTwips));
 }
 
 void Form2::setBorder(bool bordered)
 {
     setWindowTitle(bordered ? title() : QString());
-    if (bordered == m_bordered)
-        return;
-    m_bordered = bordered;
-    relayout(QPoint(geometry().right(), y()));
-}
-
-// Keeps the bar as far from the screen's top-right corner as it was, and on screen.
-void Form2::followScreen(const QRect &before, const QRect &after)
-{
-    const QPoint fromCorner(before.right() - geometry().right(), y() - before.top());
-    relayout(QPoint(after.right() - fromCorner.x(), after.top() + fromCorner.y()));
-}
-
-QSize Form2::outerSize() const
-{
-    const int frame = m_bordered ? 2 : 0;
-    const int title = m_bordered ? TitleBar::preferredHeight() : 0;
-    return QSize(Layout::px(Layout::BarWidth) + frame, Layout::px(m_heightTwips) + title + frame);
-}
-
-// Lays out the frame, title bar and surface, keeping the given top-right corner and the
-// whole window on the primary screen.
-void Form2::relayout(const QPoint &topRight)
-{
-    layoutChildren();
-    moveOnScreen(QPoint(topRight.x() - outerSize().width() + 1, topRight.y()));
-}
-
-// Places the bar with its top-left corner as near `topLeft` as keeps it wholly on screen.
-void Form2::moveOnScreen(const QPoint &topLeft)
-{
-    const QSize size = outerSize();
-    const QRect screen = m_services.windows.screenGeometry();
-    const int x = std::clamp(topLeft.x(), screen.left(),
-                             std::max(screen.left(), screen.right() - size.width() + 1));
-    const int y = std::clamp(topLeft.y(), screen.top(),
-                             std::max(screen.top(), screen.bottom() - size.height() + 1));
-    m_liftedBy = 0;
-    setGeometry(QRect(QPoint(x, y), size));
+    m_placement->setBordered(bordered);
 }
 
 void Form2::paintEvent(QPaintEvent *)
 {
-    if (!m_bordered)
+    if (!m_placement->bordered())
         return;
     QPainter painter(this);
     painter.setPen(palette().color(QPalette::Shadow));

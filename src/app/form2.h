@@ -1,12 +1,16 @@
 #pragma once
 
+#include "bardigits.h"
 #include "countdown.h"
 #include "runstate.h"
 
 #include <QImage>
 #include <QWidget>
 
+#include <memory>
+
 class BarMenu;
+class BarPlacement;
 class BarSurface;
 class Clock;
 class CommonDialog;
@@ -18,6 +22,7 @@ class PictureClip;
 class SettingsPanel;
 class ShapeFrame;
 class TitleBar;
+struct TalkBehaviour;
 class WindowOps;
 
 // The control bar: the time left in LED digits, a popup menu to drive the countdown, and
@@ -46,6 +51,8 @@ public:
 
     // Start-up: topmost in the top-right corner, showing 00:00, stopped.
     void load();
+    // What happens at 00:00, the colour stages and the minute items; once, at start-up.
+    void setBehaviour(const TalkBehaviour &behaviour);
 
     // The popup menu's commands and the panel's buttons.
     void start();
@@ -54,6 +61,9 @@ public:
     void cancelSettings();
     void applySettings();
     void exitBar();
+    // A minute more or less left, shown at once.
+    void addMinute();
+    void removeMinute();
 
     // One second of the countdown.
     void tick();
@@ -64,8 +74,8 @@ public:
     QString reminderText() const;
     QString soundPath() const;
 
-    int heightTwips() const { return m_heightTwips; }
-    bool hasBorder() const { return m_bordered; }
+    int heightTwips() const;
+    bool hasBorder() const;
     const Countdown &countdown() const { return m_countdown; }
     const RunState &runState() const { return m_run; }
     SettingsPanel *panel() const { return m_panel; }
@@ -90,25 +100,18 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void setHeightTwips(int twips);
     void setBorder(bool bordered);
-    void relayout(const QPoint &topRight);
-    void moveOnScreen(const QPoint &topLeft);
-    void layoutChildren();
-    void followScreen(const QRect &before, const QRect &after);
-    QSize outerSize() const;
     void showMenu(const QPoint &globalPos);
-    void drawTime(int minutes, int seconds);
     void followRunState();
+    void showAdjusted();
 
     Services m_services;
     NoticeHandle &m_notice;
     Countdown m_countdown;
     RunState m_run;
+    BarDigits m_digits;
     BarSurface *m_surface = nullptr;
     TitleBar *m_titleBar = nullptr;
     SettingsPanel *m_panel = nullptr;
-    int m_heightTwips;
-    bool m_bordered = false;
-    int m_liftedBy = 0; // how far the open panel pushed the bar up to stay on screen
+    std::unique_ptr<BarPlacement> m_placement;
 };

@@ -37,6 +37,14 @@ CommandReply RunningBar::command(const QString &verb, const QStringList &args)
         done << (m_bar.runState().offersContinue() ? QStringLiteral("paused")
                                                    : QStringLiteral("continued"));
     }
+    if (options->addMinute.value_or(false)) {
+        m_bar.addMinute();
+        done << QStringLiteral("one minute more left");
+    }
+    if (options->removeMinute.value_or(false)) {
+        m_bar.removeMinute();
+        done << QStringLiteral("one minute less left");
+    }
     if (options->settings.value_or(false)) {
         m_bar.openSettings();
         done << QStringLiteral("settings opened");

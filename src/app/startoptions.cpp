@@ -2,6 +2,7 @@
 
 #include "form2.h"
 #include "settingspanel.h"
+#include "talkbehaviour.h"
 #include "talkoptions.h"
 
 #include <QCheckBox>
@@ -17,10 +18,33 @@ void pick(QComboBox *list, int value)
     list->setCurrentIndex(list->findText(QString::number(value)));
 }
 
+Countdown::AtZero atZero(TalkOptions::AtZero mode)
+{
+    switch (mode) {
+    case TalkOptions::AtZero::Hold:
+        return Countdown::AtZero::Hold;
+    case TalkOptions::AtZero::Overtime:
+        return Countdown::AtZero::Overtime;
+    case TalkOptions::AtZero::Reset:
+        break;
+    }
+    return Countdown::AtZero::Reset;
+}
+
 } // namespace
 
 void apply(Form2 &bar, const TalkOptions &options)
 {
+    // Before the settings, so the length first shows in its stage's colour.
+    if (options.atZero || options.stages || options.adjust) {
+        TalkBehaviour behaviour;
+        behaviour.atZero = atZero(options.atZero.value_or(TalkOptions::AtZero::Reset));
+        if (options.stages)
+            behaviour.stages = Stages(options.stages->first, options.stages->second);
+        behaviour.adjust = options.adjust.value_or(false);
+        bar.setBehaviour(behaviour);
+    }
+
     SettingsPanel *panel = bar.panel();
     if (options.soundFile)
         panel->soundPathBox->setText(*options.soundFile);

@@ -1,5 +1,7 @@
 #include "countdown.h"
 
+#include <algorithm>
+
 void Countdown::setPreset(int minutes, int seconds)
 {
     m_presetMinutes = qint16(minutes);
@@ -13,14 +15,34 @@ void Countdown::setReminderSeconds(int seconds)
 
 void Countdown::loadPreset()
 {
-    m_minutesLeft = m_presetMinutes;
-    m_secondsLeft = m_presetSeconds;
+    setTimeLeft(m_presetMinutes, m_presetSeconds);
 }
 
 void Countdown::setTimeLeft(int minutes, int seconds)
 {
     m_minutesLeft = qint16(minutes);
     m_secondsLeft = qint16(seconds);
+    m_over = false;
+    m_overSeconds = 0;
+}
+
+void Countdown::addMinute()
+{
+    if (m_over && m_overSeconds > 60) {
+        m_overSeconds = qint16(m_overSeconds - 60);
+        return;
+    }
+    const int left = m_over ? 60 - m_overSeconds : std::min(totalSecondsLeft() + 60, MaxSeconds);
+    setTimeLeft(left / 60, left % 60);
+}
+
+void Countdown::removeMinute()
+{
+    // In overtime nothing is left to take away.
+    if (m_over)
+        return;
+    const int left = std::max(totalSecondsLeft() - 60, 0);
+    setTimeLeft(left / 60, left % 60);
 }
 
 Countdown::TickResult Countdown::tick(Qt::CheckState noReminder)
@@ -30,15 +52,39 @@ Countdown::TickResult Countdown::tick(Qt::CheckState noReminder)
         --m_secondsLeft;
         result.openNotice = reminderDue(noReminder);
     } else if (m_minutesLeft == 0) {
-        result.timeUp = true;
-        result.openClosingMessage = noReminder == Qt::Checked;
-        loadPreset();
+        // The at-zero modes and the time over live in this branch alone, so the ticks of a
+        // plain countdown do no more work than they did without them.
+        return atZeroTick(noReminder);
     } else {
         --m_minutesLeft;
         m_secondsLeft = 59;
         // Entering the last minute shows 00:59 without a decrement; a reminder at 59 must
         // still fire there.
         result.openNotice = reminderDue(noReminder);
+    }
+    return result;
+}
+
+Countdown::TickResult Countdown::atZeroTick(Qt::CheckState noReminder)
+{
+    TickResult result;
+    if (m_over) {
+        m_overSeconds = qint16(std::min(m_overSeconds + 1, MaxSeconds));
+        return result;
+    }
+    result.timeUp = true;
+    result.openClosingMessage = noReminder == Qt::Checked;
+    switch (m_atZero) {
+    case AtZero::Reset:
+        loadPreset();
+        break;
+    case AtZero::Hold:
+        break;
+    case AtZero::Overtime:
+        // This tick is the first second over.
+        m_over = true;
+        m_overSeconds = 1;
+        break;
     }
     return result;
 }

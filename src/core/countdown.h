@@ -8,37 +8,62 @@
 class Countdown
 {
 public:
+    // What the tick that finds 00:00 does.
+    enum class AtZero {
+        Reset,    // stop and load the preset again
+        Hold,     // stop and keep 00:00
+        Overtime, // count the time over, 00:01 upwards, until something else stops it
+    };
+
     // What the bar has to do after a tick.
     struct TickResult
     {
         bool openNotice = false;         // the reminder point was reached
-        bool timeUp = false;             // the countdown is over; the preset is back
+        bool timeUp = false;             // the countdown is over (see AtZero)
         bool openClosingMessage = false; // time-up with the reminder switched off
     };
+
+    static constexpr int MaxSeconds = 99 * 60 + 59;
 
     qint16 presetMinutes() const { return m_presetMinutes; }
     qint16 presetSeconds() const { return m_presetSeconds; }
     qint16 reminderSeconds() const { return m_reminderSeconds; }
     qint16 minutesLeft() const { return m_minutesLeft; }
     qint16 secondsLeft() const { return m_secondsLeft; }
+    int totalSecondsLeft() const { return m_minutesLeft * 60 + m_secondsLeft; }
+    // Past time-up in overtime: the time left stays 00:00 and the time over counts.
+    bool isOver() const { return m_over; }
+    int overSeconds() const { return m_overSeconds; }
 
+    AtZero atZero() const { return m_atZero; }
+    void setAtZero(AtZero atZero) { m_atZero = atZero; }
     void setPreset(int minutes, int seconds);
     void setReminderSeconds(int seconds);
     // The time left starts again from the preset.
     void loadPreset();
-    // The time left moves without a tick: a minute more or less while the talk runs.
+    // The time left moves without a tick, and overtime ends.
     void setTimeLeft(int minutes, int seconds);
+    // A minute more left, up to 99:59; in overtime a minute less over, or what remains of
+    // the minute left.
+    void addMinute();
+    // A minute less left, down to 00:00, where the next tick is the time-up.
+    void removeMinute();
 
     // `noReminder` is the no-reminder box: checked switches the reminder off and makes the
     // time-up show the closing message; a greyed box does neither.
     TickResult tick(Qt::CheckState noReminder);
+    // The time left is the reminder point and the reminder is on.
+    bool reminderDue(Qt::CheckState noReminder) const;
 
 private:
-    bool reminderDue(Qt::CheckState noReminder) const;
+    TickResult atZeroTick(Qt::CheckState noReminder);
 
     qint16 m_presetMinutes = 0;
     qint16 m_presetSeconds = 0;
     qint16 m_reminderSeconds = 0;
     qint16 m_minutesLeft = 0;
     qint16 m_secondsLeft = 0;
+    AtZero m_atZero = AtZero::Reset;
+    bool m_over = false;
+    qint16 m_overSeconds = 0;
 };

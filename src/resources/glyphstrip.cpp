@@ -102,7 +102,7 @@ QPainterPath cellPath(int cell)
 
 } // namespace
 
-QImage render(qreal devicePixelRatio)
+QImage render(qreal devicePixelRatio, const QColor &lit)
 {
     const qreal dpr = devicePixelRatio > 0 ? devicePixelRatio : 1.0;
     QImage image(qRound(Width * dpr), qRound(Height * dpr), QImage::Format_RGB32);
@@ -114,7 +114,7 @@ QImage render(qreal devicePixelRatio)
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(Lit);
+    painter.setBrush(lit);
     for (int cell = 0; cell < Columns; ++cell) {
         painter.save();
         painter.translate(cell * CellWidth, 0);

@@ -15,8 +15,12 @@ inline constexpr int ColonCell = 10;
 
 inline const QColor Background{2, 2, 102};
 inline const QColor Lit{0, 255, 255};
+// The warning colours of the digits: a stage before the end, the last one and overtime.
+inline const QColor Amber{255, 176, 0};
+inline const QColor Red{255, 32, 32};
 
-// The strip in logical pixels (Width x Height), painted at the given device pixel ratio.
-QImage render(qreal devicePixelRatio = 1.0);
+// The strip in logical pixels (Width x Height), painted at the given device pixel ratio, its
+// glyphs in `lit` on the navy background.
+QImage render(qreal devicePixelRatio = 1.0, const QColor &lit = Lit);
 
 } // namespace GlyphStrip

@@ -1,5 +1,6 @@
 #include "barfixture.h"
 #include "barmenu.h"
+#include "glyphstrip.h"
 #include "metronometimer.h"
 #include "picturebox.h"
 #include "settingspanel.h"
@@ -40,6 +41,35 @@ private:
             f.clock.advance(1000);
         else
             QFAIL(qPrintable(QStringLiteral("unknown command ") + name));
+    }
+
+    // "mm:ss colour" as drawn, each picture compared with the cells of the three strips; mixed
+    // colours show as "amber+cyan".
+    static QString shownInColour(const BarFixture &f)
+    {
+        static const QList<std::pair<QString, PictureClip>> strips = {
+            {"cyan", PictureClip(GlyphStrip::render(1.0), 1, GlyphStrip::Columns)},
+            {"amber", PictureClip(GlyphStrip::render(1.0, GlyphStrip::Amber), 1, 11)},
+            {"red", PictureClip(GlyphStrip::render(1.0, GlyphStrip::Red), 1, 11)}};
+        QString digits;
+        QSet<QString> colours;
+        for (const PictureBox *box : {f.bar->minutesTens, f.bar->minutesUnits, f.bar->colon,
+                                      f.bar->secondsTens, f.bar->secondsUnits}) {
+            const QImage image = box->picture().toImage();
+            QChar c = QLatin1Char('?');
+            for (const auto &[colour, strip] : strips) {
+                for (int k = 0; k < 11; ++k) {
+                    if (strip.GraphicCell(k).toImage() == image) {
+                        c = k == 10 ? QLatin1Char(':') : QLatin1Char('0' + k);
+                        colours << colour;
+                    }
+                }
+            }
+            digits += c;
+        }
+        QStringList names = colours.values();
+        names.sort();
+        return digits + QLatin1Char(' ') + names.join(QLatin1Char('+'));
     }
 
 private slots:
@@ -583,6 +613,125 @@ private slots:
             f.clock.advance(1000);
             QCOMPARE(f.bar->countdown().secondsLeft(), qint16(length > 0 ? length % 60 - 1 : 0));
         }
+    }
+
+    // A 0:06 talk started with the options; what the bar shows after so many seconds.
+    void atZeroAndStages_data()
+    {
+        QTest::addColumn<TalkOptions>("options");
+        QTest::addColumn<int>("seconds");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("running");
+        using Z = TalkOptions::AtZero;
+        const TalkOptions over{.lengthSeconds = 6,
+                               .start = true,
+                               .atZero = Z::Overtime,
+                               .stages = TalkOptions::Stages{4, 2}};
+        QTest::addRow("no options: the preset is back")
+            << TalkOptions{.lengthSeconds = 6, .start = true} << 7 << "00:06 cyan" << false;
+        QTest::addRow("reset") << TalkOptions{.lengthSeconds = 6, .start = true, .atZero = Z::Reset}
+                               << 7 << "00:06 cyan" << false;
+        QTest::addRow("hold") << TalkOptions{.lengthSeconds = 6, .start = true, .atZero = Z::Hold}
+                              << 7 << "00:00 cyan" << false;
+        QTest::addRow("overtime without stages")
+            << TalkOptions{.lengthSeconds = 6, .start = true, .atZero = Z::Overtime} << 8
+            << "00:02 red" << true;
+        QTest::addRow("above the stages") << over << 1 << "00:05 cyan" << true;
+        QTest::addRow("amber") << over << 2 << "00:04 amber" << true;
+        QTest::addRow("red") << over << 4 << "00:02 red" << true;
+        QTest::addRow("00:00") << over << 6 << "00:00 red" << true;
+        QTest::addRow("a second over") << over << 7 << "00:01 red" << true;
+        QTest::addRow("a stage above the length shows at once")
+            << TalkOptions{.lengthSeconds = 180, .stages = TalkOptions::Stages{300, 60}} << 0
+            << "03:00 amber" << false;
+    }
+
+    void atZeroAndStages()
+    {
+        QFETCH(TalkOptions, options);
+        QFETCH(int, seconds);
+        QFETCH(QString, shown);
+        QFETCH(bool, running);
+        BarFixture f;
+        StartOptions::apply(*f.bar, options);
+        f.clock.advance(seconds * 1000);
+        QCOMPARE(shownInColour(f), shown);
+        QCOMPARE(f.bar->tickTimer->isEnabled(), running);
+    }
+
+    void overtimeEndsAsTheCountdownWould()
+    {
+        BarFixture f;
+        StartOptions::apply(*f.bar, {.lengthSeconds = 2,
+                                     .noReminder = true,
+                                     .start = true,
+                                     .atZero = TalkOptions::AtZero::Overtime});
+        f.fakeNotice.calls.clear();
+        f.clock.advance(3000);
+        QCOMPARE(f.fakeNotice.calls, QStringList{"closing"}); // as at a plain time-up
+        f.bar->pauseOrContinue();
+        f.clock.advance(5000);
+        QCOMPARE(shownInColour(f), QStringLiteral("00:01 red"));
+        f.bar->pauseOrContinue();
+        f.clock.advance(1000);
+        QCOMPARE(shownInColour(f), QStringLiteral("00:02 red"));
+        f.bar->start();
+        f.clock.advance(1000);
+        QCOMPARE(shownInColour(f), QStringLiteral("00:01 cyan"));
+    }
+
+    void minuteItems_data()
+    {
+        QTest::addColumn<TalkOptions>("options");
+        QTest::addColumn<QStringList>("names");
+        const QStringList plain{"qidong", "resum", "sp", "sz", "exit"};
+        QTest::addRow("none") << TalkOptions{} << plain;
+        QTest::addRow("overtime and stages") << TalkOptions{.atZero = TalkOptions::AtZero::Overtime,
+                                                            .stages = TalkOptions::Stages{60, 30}}
+                                             << plain;
+        QTest::addRow("adjust") << TalkOptions{.adjust = true}
+                                << QStringList{"qidong", "resum", "addMinute", "removeMinute",
+                                               "sp",     "sz",    "exit"};
+    }
+
+    void minuteItems()
+    {
+        QFETCH(TalkOptions, options);
+        QFETCH(QStringList, names);
+        BarFixture f;
+        StartOptions::apply(*f.bar, options);
+        QStringList got;
+        for (QAction *a : f.bar->menu->actions())
+            got << a->objectName();
+        QCOMPARE(got, names);
+        if (options.adjust) {
+            QCOMPARE(f.bar->menu->addMinuteAction->text(), QStringLiteral("加一分钟"));
+            QCOMPARE(f.bar->menu->removeMinuteAction->text(), QStringLiteral("减一分钟"));
+        }
+    }
+
+    // A minute more while the notice counts closes it; it opens again at the reminder point,
+    // and the digits leave the red stage at once.
+    void addingAMinuteReopensTheNoticeLater()
+    {
+        BarFixture f;
+        StartOptions::apply(*f.bar, {.lengthSeconds = 40,
+                                     .start = true,
+                                     .stages = TalkOptions::Stages{60, 30},
+                                     .adjust = true});
+        f.fakeNotice.calls.clear();
+        f.clock.advance(15'000);
+        QCOMPARE(f.fakeNotice.calls, QStringList{"open"});
+        QCOMPARE(shownInColour(f), QStringLiteral("00:25 red"));
+        f.bar->menu->addMinuteAction->trigger();
+        QCOMPARE(f.fakeNotice.calls.last(), QStringLiteral("unload"));
+        QCOMPARE(shownInColour(f), QStringLiteral("01:25 cyan"));
+        f.clock.advance(54'000);
+        QCOMPARE(f.fakeNotice.calls.last(), QStringLiteral("unload"));
+        f.clock.advance(1000);
+        QCOMPARE(f.fakeNotice.calls.last(), QStringLiteral("open"));
+        f.bar->menu->removeMinuteAction->trigger();
+        QCOMPARE(shownInColour(f), QStringLiteral("00:00 red"));
     }
 
     void exitEndsEverything()

@@ -283,6 +283,8 @@ void TestSingleInstance::runningBarAnswers_data()
                                         << true << u"applied"_s << u"01:30"_s << true;
     QTest::addRow("toggle pauses the running bar")
         << options << QStringList{u"toggle=true"_s} << true << u"paused"_s << u"00:08"_s << false;
+    QTest::addRow("a minute more, while running")
+        << options << QStringList{u"add-minute=true"_s} << true << u"more"_s << u"01:08"_s << true;
     QTest::addRow("a sound without its folder") << options << QStringList{u"sound=bell.wav"_s}
                                                 << false << u"absolute"_s << u"00:08"_s << true;
     QTest::addRow("a reminder above the length")
@@ -318,6 +320,10 @@ void TestSingleInstance::runningBarAnswers()
     QVERIFY2(r.message.contains(reply), qPrintable(r.message));
     QCOMPARE(f.shown(), shown);
     QCOMPARE(f.bar->tickTimer->isEnabled(), running);
+    if (lines.contains(u"add-minute=true"_s)) {
+        f.clock.advance(1000); // and counts on from there
+        QCOMPARE(f.shown(), u"01:07"_s);
+    }
 }
 
 // What a later start sends is read back as it was meant.

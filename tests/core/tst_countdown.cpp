@@ -1,5 +1,6 @@
 #include "countdown.h"
 #include "mmss.h"
+#include "stages.h"
 
 #include <QTest>
 
@@ -41,7 +42,178 @@ private:
         return run;
     }
 
+    // "mm:ss" left, or "+mm:ss" over.
+    static QString shown(const Countdown &c)
+    {
+        const int s = c.isOver() ? c.overSeconds() : c.totalSecondsLeft();
+        return QStringLiteral("%1%2:%3")
+            .arg(c.isOver() ? QStringLiteral("+") : QString())
+            .arg(s / 60, 2, 10, QLatin1Char('0'))
+            .arg(s % 60, 2, 10, QLatin1Char('0'));
+    }
+
+    static Countdown talk(int mode, int seconds, int reminder = 30)
+    {
+        Countdown c;
+        c.setAtZero(Countdown::AtZero(mode));
+        c.setPreset(seconds / 60, seconds % 60);
+        c.setReminderSeconds(reminder);
+        c.loadPreset();
+        return c;
+    }
+
 private slots:
+    void atZero_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<bool>("noReminder");
+        QTest::addColumn<QStringList>("shown"); // after each tick from 00:02
+        QTest::addColumn<QList<int>>("timeUpTicks");
+        const int reset = int(Countdown::AtZero::Reset), hold = int(Countdown::AtZero::Hold),
+                  over = int(Countdown::AtZero::Overtime);
+        QTest::addRow("reset reloads the preset")
+            << reset << false << QStringList{"00:01", "00:00", "00:02", "00:01"} << QList{3};
+        QTest::addRow("reset, no reminder")
+            << reset << true << QStringList{"00:01", "00:00", "00:02", "00:01"} << QList{3};
+        QTest::addRow("hold keeps 00:00; ticking on is time-up again")
+            << hold << false << QStringList{"00:01", "00:00", "00:00", "00:00"} << QList{3, 4};
+        QTest::addRow("overtime counts up")
+            << over << false << QStringList{"00:01", "00:00", "+00:01", "+00:02"} << QList{3};
+        QTest::addRow("overtime, no reminder")
+            << over << true << QStringList{"00:01", "00:00", "+00:01", "+00:02"} << QList{3};
+    }
+
+    // Time-up comes on the same tick in every mode, with the same closing message.
+    void atZero()
+    {
+        QFETCH(int, mode);
+        QFETCH(bool, noReminder);
+        QFETCH(QStringList, shown);
+        QFETCH(QList<int>, timeUpTicks);
+        Countdown c = talk(mode, 2);
+        QStringList got;
+        QList<int> timeUps;
+        for (int tick = 1; tick <= shown.size(); ++tick) {
+            const Countdown::TickResult r = c.tick(noReminder ? Qt::Checked : Qt::Unchecked);
+            got << TestCountdown::shown(c);
+            if (r.timeUp)
+                timeUps << tick;
+            QCOMPARE(r.openClosingMessage, r.timeUp && noReminder);
+            QVERIFY(!r.openNotice);
+        }
+        QCOMPARE(got, shown);
+        QCOMPARE(timeUps, timeUpTicks);
+    }
+
+    void overtimeStopsAt9959()
+    {
+        Countdown c = talk(int(Countdown::AtZero::Overtime), 0);
+        for (int tick = 0; tick < 6002; ++tick)
+            QVERIFY(!c.tick(Qt::Unchecked).timeUp || tick == 0);
+        QCOMPARE(shown(c), QStringLiteral("+99:59"));
+    }
+
+    void stages_data()
+    {
+        QTest::addColumn<int>("amberAt");
+        QTest::addColumn<int>("redAt"); // -1: none
+        QTest::addColumn<int>("left");
+        QTest::addColumn<bool>("over");
+        QTest::addColumn<int>("stage");
+        const int normal = 0, amber = 1, red = 2;
+        QTest::addRow("above amber") << 240 << 120 << 241 << false << normal;
+        QTest::addRow("amber from its time on") << 240 << 120 << 240 << false << amber;
+        QTest::addRow("just above red") << 240 << 120 << 121 << false << amber;
+        QTest::addRow("red from its time on") << 240 << 120 << 120 << false << red;
+        QTest::addRow("00:00 is red") << 240 << 120 << 0 << false << red;
+        QTest::addRow("amber only, down to 00:00") << 240 << -1 << 0 << false << amber;
+        QTest::addRow("above the preset of 3:00: amber at once")
+            << 300 << 60 << 180 << false << amber;
+        QTest::addRow("overtime is red") << 240 << -1 << 0 << true << red;
+        QTest::addRow("no stages") << -1 << -1 << 0 << false << normal;
+        QTest::addRow("no stages, overtime still red") << -1 << -1 << 0 << true << red;
+    }
+
+    void stages()
+    {
+        QFETCH(int, amberAt);
+        QFETCH(int, redAt);
+        QFETCH(int, left);
+        QFETCH(bool, over);
+        QFETCH(int, stage);
+        const Stages stages =
+            amberAt < 0 ? Stages()
+                        : Stages(amberAt, redAt < 0 ? std::nullopt : std::optional(redAt));
+        QCOMPARE(int(stages.at(left, over)), stage);
+    }
+
+    void adjust_data()
+    {
+        QTest::addColumn<int>("mode");
+        QTest::addColumn<int>("preset");
+        QTest::addColumn<int>("ticksBefore");
+        QTest::addColumn<QString>("moves"); // + a minute more, - a minute less
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<bool>("reminderNow"); // landed on the reminder point (30)
+        QTest::addColumn<int>("nextReminder"); // ticks later, 0: none
+        QTest::addColumn<int>("nextTimeUp");   // ticks later, 0: none
+        const int reset = 0, hold = 1, over = 2;
+        QTest::addRow("+") << reset << 300 << 0 << "+"
+                           << "06:00" << false << 330 << 361;
+        QTest::addRow("+ up to 99:59") << reset << 5970 << 0 << "+"
+                                       << "99:59" << false << 5969 << 6000;
+        QTest::addRow("+ after the reminder: it comes again") << reset << 60 << 40 << "+"
+                                                              << "01:20" << false << 50 << 81;
+        QTest::addRow("- onto the reminder point") << reset << 90 << 0 << "-"
+                                                   << "00:30" << true << 0 << 31;
+        QTest::addRow("- past the reminder point") << reset << 80 << 0 << "-"
+                                                   << "00:20" << false << 0 << 21;
+        QTest::addRow("- under a minute: 00:00, time-up next") << reset << 40 << 0 << "-"
+                                                               << "00:00" << false << 0 << 1;
+        QTest::addRow("- at 00:00") << reset << 0 << 0 << "--"
+                                    << "00:00" << false << 0 << 1;
+        QTest::addRow("+ held 00:00") << hold << 5 << 6 << "+"
+                                      << "01:00" << false << 30 << 61;
+        QTest::addRow("+ 20 s over") << over << 0 << 20 << "+"
+                                     << "00:40" << false << 10 << 41;
+        QTest::addRow("+ 60 s over") << over << 0 << 60 << "+"
+                                     << "00:00" << false << 0 << 1;
+        QTest::addRow("+ 90 s over") << over << 0 << 90 << "+"
+                                     << "+00:30" << false << 0 << 0;
+        QTest::addRow("- over: nothing left to take") << over << 0 << 20 << "-"
+                                                      << "+00:20" << false << 0 << 0;
+    }
+
+    void adjust()
+    {
+        QFETCH(int, mode);
+        QFETCH(int, preset);
+        QFETCH(int, ticksBefore);
+        QFETCH(QString, moves);
+        QFETCH(QString, shown);
+        QFETCH(bool, reminderNow);
+        QFETCH(int, nextReminder);
+        QFETCH(int, nextTimeUp);
+        Countdown c = talk(mode, preset);
+        for (int i = 0; i < ticksBefore; ++i)
+            c.tick(Qt::Unchecked);
+        for (const QChar move : moves)
+            move == QLatin1Char('+') ? c.addMinute() : c.removeMinute();
+        QCOMPARE(TestCountdown::shown(c), shown);
+        QCOMPARE(c.reminderDue(Qt::Unchecked), reminderNow);
+        int reminder = 0;
+        int timeUp = 0;
+        for (int tick = 1; tick <= 6001 && !timeUp; ++tick) {
+            const Countdown::TickResult r = c.tick(Qt::Unchecked);
+            if (r.openNotice && !reminder)
+                reminder = tick;
+            if (r.timeUp)
+                timeUp = tick;
+        }
+        QCOMPARE(reminder, nextReminder);
+        QCOMPARE(timeUp, nextTimeUp);
+    }
+
     void oneMinuteTalk()
     {
         const Run run = runTalk(1, 0, 30, 0);

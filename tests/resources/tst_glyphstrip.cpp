@@ -75,6 +75,8 @@ private slots:
     void jointsShowGaps_data();
     void jointsShowGaps();
     void edgesStaySharpAtHighDensity();
+    void warningColoursPaintTheSameGlyphs_data();
+    void warningColoursPaintTheSameGlyphs();
 };
 
 void TestGlyphStrip::size_data()
@@ -173,6 +175,37 @@ void TestGlyphStrip::edgesStaySharpAtHighDensity()
     QVERIFY2(standard > 0, "edges are not antialiased");
     QVERIFY2(doubled < 3 * standard,
              qPrintable(QStringLiteral("%1 vs %2").arg(doubled).arg(standard)));
+}
+
+void TestGlyphStrip::warningColoursPaintTheSameGlyphs_data()
+{
+    QTest::addColumn<qreal>("dpr");
+    QTest::addColumn<QColor>("lit");
+    QTest::newRow("amber") << 1.0 << GlyphStrip::Amber;
+    QTest::newRow("red") << 1.0 << GlyphStrip::Red;
+    QTest::newRow("red, double density") << 2.0 << GlyphStrip::Red;
+}
+
+// Every pixel is lit as far in the warning colour as in cyan: the same painter, the same
+// anti-aliased edges, only the colour differs.
+void TestGlyphStrip::warningColoursPaintTheSameGlyphs()
+{
+    QFETCH(qreal, dpr);
+    QFETCH(QColor, lit);
+    const QImage cyan = GlyphStrip::render(dpr);
+    const QImage coloured = GlyphStrip::render(dpr, lit);
+    QCOMPARE(coloured.size(), cyan.size());
+    QCOMPARE(coloured.devicePixelRatio(), dpr);
+    const QColor back = GlyphStrip::Background;
+    for (int y = 0; y < cyan.height(); ++y) {
+        for (int x = 0; x < cyan.width(); ++x) {
+            const double cover = double(qGreen(cyan.pixel(x, y)) - back.green())
+                                 / (GlyphStrip::Lit.green() - back.green());
+            const double red = back.red() + cover * (lit.red() - back.red());
+            QVERIFY2(qAbs(qRed(coloured.pixel(x, y)) - red) <= 2,
+                     qPrintable(QStringLiteral("at %1,%2").arg(x).arg(y)));
+        }
+    }
 }
 
 QTEST_MAIN(TestGlyphStrip)

@@ -22,6 +22,14 @@
         <source>继续</source>
         <translation>Continue</translation>
     </message>
+    <message>
+        <source>加一分钟</source>
+        <translation>One minute more</translation>
+    </message>
+    <message>
+        <source>减一分钟</source>
+        <translation>One minute less</translation>
+    </message>
 </context>
 <context>
     <name>Form2</name>
