@@ -25,6 +25,7 @@
 #include <QPainter>
 
 #include <memory>
+#include <utility>
 
 QString Form2::title()
 {
@@ -159,6 +160,7 @@ void Form2::start()
     tickTimer->restart();
     followRunState();
     m_countdown.loadPreset();
+    m_closingOwed = false;
     m_notice.unload();
 }
 
@@ -203,6 +205,7 @@ void Form2::applySettings()
     m_placement->setHeightTwips(Layout::BarCollapsedHeight);
     m_services.windows.returnKeyboard(this);
     m_run.applied();
+    m_closingOwed = false;
     followRunState();
     setBorder(m_panel->borderlessBox->checkState() != Qt::Checked);
     m_notice.unload();
@@ -231,7 +234,7 @@ void Form2::tick()
             m_run.timeUp();
             followRunState();
         }
-        if (result.openClosingMessage)
+        if (result.openClosingMessage || std::exchange(m_closingOwed, false))
             m_notice.openClosingMessage(due);
     }
     if (result.openNotice)
@@ -268,6 +271,9 @@ void Form2::setBehaviour(const TalkBehaviour &behaviour)
 void Form2::addMinute()
 {
     m_countdown.addMinute();
+    // Back before the reminder point, the reminder comes again by itself.
+    if (m_countdown.totalSecondsLeft() > m_countdown.reminderSeconds())
+        m_closingOwed = false;
     // The notice's count no longer fits the time left; it opens again at the reminder point.
     m_notice.unload();
     showAdjusted();
@@ -275,7 +281,14 @@ void Form2::addMinute()
 
 void Form2::removeMinute()
 {
+    const int before = m_countdown.totalSecondsLeft();
     m_countdown.removeMinute();
+    // Jumped over the reminder point: the notice will not come, so the end brings the closing
+    // message instead, as when there is no reminder; the speaker is never left without one.
+    const int reminder = m_countdown.reminderSeconds();
+    if (m_panel->noReminderBox->checkState() == Qt::Unchecked && !m_notice.isLoaded()
+        && before > reminder && m_countdown.totalSecondsLeft() < reminder)
+        m_closingOwed = true;
     showAdjusted();
 }
 

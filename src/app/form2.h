@@ -109,6 +109,7 @@ private:
     NoticeHandle &m_notice;
     Countdown m_countdown;
     RunState m_run;
+    bool m_closingOwed = false; // a minute less skipped the reminder: the end shows the message
     BarDigits m_digits;
     BarSurface *m_surface = nullptr;
     TitleBar *m_titleBar = nullptr;

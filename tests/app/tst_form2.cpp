@@ -734,6 +734,30 @@ private slots:
         QCOMPARE(shownInColour(f), QStringLiteral("00:00 red"));
     }
 
+    // A minute less that jumps over the reminder point: no notice can come there, so the end
+    // brings the closing message, as with no reminder. Landing on it opens the notice.
+    void aMinuteLessOverTheReminder_data()
+    {
+        QTest::addColumn<int>("secondsBefore"); // left when the minute goes
+        QTest::addColumn<QStringList>("calls"); // the notice's, from then to the end
+        QTest::addRow("1:10 to 0:10, over 0:30") << 70 << QStringList{"closing"};
+        QTest::addRow("1:30 to 0:30, onto it") << 90 << QStringList{"open"};
+        QTest::addRow("1:40 to 0:40, before it") << 100 << QStringList{"open"};
+    }
+
+    void aMinuteLessOverTheReminder()
+    {
+        QFETCH(int, secondsBefore);
+        QFETCH(QStringList, calls);
+        BarFixture f;
+        StartOptions::apply(*f.bar, {.lengthSeconds = 120, .start = true, .adjust = true});
+        f.clock.advance((120 - secondsBefore) * 1000);
+        f.fakeNotice.calls.clear();
+        f.bar->menu->removeMinuteAction->trigger();
+        f.clock.advance(secondsBefore * 1000); // past the end
+        QCOMPARE(f.fakeNotice.calls, calls);
+    }
+
     void exitEndsEverything()
     {
         BarFixture f;
@@ -749,5 +773,4 @@ private slots:
 };
 
 QTEST_MAIN(TestForm2)
-#include "titlebar.h"
 #include "tst_form2.moc"
