@@ -4,6 +4,7 @@
 #
 # usage: bench/run.sh [--quick] [--build-dir DIR] [--jobs N] [--only NAMES]
 #                     [--seconds N] [--launches N] [--count-seconds N] [--ticks N] [--plays N]
+#                     [--rounds N]
 set -uo pipefail
 
 root=$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)
@@ -16,20 +17,22 @@ usage: bench/run.sh [options]
   --quick            short runs, to see that every bench works (figures are rough)
   --build-dir DIR    build tree to use (default: build, configured if new)
   --jobs N           parallel build jobs (default: all cores)
-  --only NAMES       comma-separated subset of: ticks,cost,footprint,alert
+  --only NAMES       comma-separated subset of: ticks,cost,footprint,cover,alert
   --seconds N        tick accuracy: length of each run, idle and busy (default 600; quick 70)
   --launches N       footprint: launches per program for first paint (default 15; quick 5)
   --count-seconds N  footprint: seconds of counting for CPU and memory (default 60; quick 10)
   --ticks N          tick cost: bar ticks and notice ticks under callgrind (default 300; quick 30)
   --plays N          alert latency: alerts to time (default 30; quick 6)
+  --rounds N         cover time: full-screen windows per mode and window manager (default 20;
+                     quick 5)
 EOF
 }
 
 build_dir=build
 jobs=$(nproc 2>/dev/null || echo 2)
-only=ticks,cost,footprint,alert
+only=ticks,cost,footprint,cover,alert
 quick=0
-seconds='' launches='' count_seconds='' ticks='' plays=''
+seconds='' launches='' count_seconds='' ticks='' plays='' rounds=''
 while (($#)); do
     case $1 in
     --quick) quick=1; shift ;;
@@ -41,14 +44,17 @@ while (($#)); do
     --count-seconds) count_seconds=${2:?}; shift 2 ;;
     --ticks) ticks=${2:?}; shift 2 ;;
     --plays) plays=${2:?}; shift 2 ;;
+    --rounds) rounds=${2:?}; shift 2 ;;
     -h | --help) usage; exit 0 ;;
     *) echo "run.sh: unknown option '$1'" >&2; usage >&2; exit 2 ;;
     esac
 done
 if ((quick)); then
     : "${seconds:=70}" "${launches:=5}" "${count_seconds:=10}" "${ticks:=30}" "${plays:=6}"
+    : "${rounds:=5}"
 else
     : "${seconds:=600}" "${launches:=15}" "${count_seconds:=60}" "${ticks:=300}" "${plays:=30}"
+    : "${rounds:=20}"
 fi
 wants() { [[ ,$only, == *,$1,* ]]; }
 
@@ -158,6 +164,31 @@ if wants footprint; then
         } >>"$summary"
     else
         echo "footprint: did not run" >>"$summary"
+    fi
+fi
+
+# --- cover time -----------------------------------------------------------------------------
+
+if wants cover; then
+    section "cover time of full-screen windows over the bar, $rounds rounds per mode"
+    if [[ ! -x $bench/covertime ]]; then
+        echo "cover time: covertime was not built (no libxcb); skipped" | tee -a "$summary"
+    else
+        echo "cover time (map: a new full-screen window; switch: the window manager raises one):" >>"$summary"
+        for wm in openbox xfwm4 metacity kwin_x11; do
+            if ! command -v "$wm" >/dev/null; then
+                echo "  $wm: not installed; skipped" | tee -a "$summary"
+                continue
+            fi
+            if run "cover-$wm.txt" "$with_desktop" --wm "$wm" --size 1920x1080 -- \
+                "$root/bench/cover.sh" --bench-dir "$bench" \
+                --program "$build_dir/bin/talk-countdown" --rounds "$rounds"; then
+                grep -E '^cover (map|switch):' "$results/cover-$wm.txt" | sed "s/^cover/  $wm:/" \
+                    >>"$summary"
+            else
+                echo "  $wm: did not run" >>"$summary"
+            fi
+        done
     fi
 fi
 

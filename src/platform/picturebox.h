@@ -17,7 +17,12 @@ public:
     bool stretch() const { return m_stretch; }
     void setStretch(bool on);
 
+protected:
+    void resizeEvent(QResizeEvent *event) override;
+
 private:
+    void updateOpacity();
+
     QPixmap m_picture;
     bool m_stretch = false;
 };

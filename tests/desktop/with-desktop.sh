@@ -8,7 +8,7 @@ set -uo pipefail
 usage()
 {
     cat <<'EOF'
-usage: with-desktop.sh [--wm openbox|xfwm4|metacity|none] [--size WxH] [--sound] -- command [args...]
+usage: with-desktop.sh [--wm openbox|xfwm4|metacity|kwin_x11|none] [--size WxH] [--sound] -- command [args...]
 
   --wm     window manager to run (default openbox)
   --size   screen size (default 1920x1080)
@@ -42,7 +42,7 @@ if [[ ! $size =~ ^[0-9]+x[0-9]+$ ]]; then
     exit 2
 fi
 case $wm in
-openbox | xfwm4 | metacity | none) ;;
+openbox | xfwm4 | metacity | kwin_x11 | none) ;;
 *) echo "with-desktop: unsupported window manager '$wm'" >&2; exit 2 ;;
 esac
 
@@ -161,6 +161,9 @@ if [[ $wm != none ]]; then
     openbox) wm_cmd=(openbox --sm-disable) ;;
     xfwm4) wm_cmd=(xfwm4 --compositor=off --sm-client-disable) ;;
     metacity) wm_cmd=(metacity --sm-disable --compositor=none) ;;
+    # KDE's window manager; it composites with XRender where Xvfb offers no OpenGL. It is a
+    # Qt 5 program and must not take the tests' Qt settings.
+    kwin_x11) wm_cmd=(env -u QT_QPA_PLATFORM -u QT_LOGGING_RULES KWIN_COMPOSE=X kwin_x11 --replace) ;;
     esac
     env "${private_home[@]}" NO_AT_BRIDGE=1 GTK_A11Y=none "${wm_cmd[@]}" >"$work/wm.log" 2>&1 &
     started $!

@@ -1,6 +1,7 @@
 // The bar as it comes up: in the top-right corner of the screen, out of the window manager's
-// hands, showing 00:00; and a full-screen slide show opened after it neither hides it nor loses
-// the keyboard to it.
+// hands, showing 00:00; and a full-screen slide show neither hides it nor loses the keyboard to
+// it, whether the show opens after the bar or (TC_START_ORDER=show-first) already has the
+// keyboard when the bar starts, as when a speaker starts the timer during the talk.
 
 #include "bardriver.h"
 #include "ledreader.h"
@@ -23,7 +24,7 @@ private slots:
     void barSitsInTopRightCorner();
     void barShowsZeroTime_data();
     void barShowsZeroTime();
-    void laterShowLeavesBarVisible();
+    void showLeavesBarVisible();
     void showKeepsKeyboard();
     void barRisesAboveLaterWindow();
 
@@ -33,6 +34,7 @@ private:
     DesktopSession m_session;
     BarDriver m_driver{m_session};
     DesktopSession::WindowId m_show = 0;
+    const bool m_showFirst = qEnvironmentVariable("TC_START_ORDER") == u"show-first"_s;
 };
 
 // Whether the bar is all there with 00:00, no pixel of the cover's colour on it.
@@ -53,6 +55,11 @@ void TestBarStartup::initTestCase()
     QVERIFY2(smallest > 3 * LedReader::Tolerance,
              qPrintable(u"glyphs differ in only %1 of their pixels"_s.arg(smallest)));
 
+    if (m_showFirst) {
+        QVERIFY(m_session.startFakeShow());
+        m_show = m_session.fakeShowWindow();
+        QVERIFY(m_show != 0);
+    }
     QVERIFY(m_driver.start());
     // Mapped is not yet painted: wait until all five pictures read as glyphs.
     if (!QTest::qWaitFor([&] { return !m_driver.read().contains(u'?'); }, 5000))
@@ -97,10 +104,12 @@ void TestBarStartup::barShowsZeroTime()
                screen);
 }
 
-void TestBarStartup::laterShowLeavesBarVisible()
+void TestBarStartup::showLeavesBarVisible()
 {
-    QVERIFY(m_session.startFakeShow());
-    m_show = m_session.fakeShowWindow();
+    if (!m_showFirst) {
+        QVERIFY(m_session.startFakeShow());
+        m_show = m_session.fakeShowWindow();
+    }
     QVERIFY(m_show != 0);
     QCOMPARE(m_session.windowInfo(m_show).geometry, QRect(QPoint(0, 0), m_session.screenSize()));
 
@@ -121,7 +130,7 @@ void TestBarStartup::laterShowLeavesBarVisible()
     QElapsedTimer clock;
     clock.start();
     BAR_VERIFY(QTest::qWaitFor(barVisible, 1500), seen, m_session.grabScreen());
-    qInfo("bar visible again %lld ms after the show was ready", clock.elapsed());
+    qInfo("bar visible %lld ms after the show or the bar came up", clock.elapsed());
 
     // And it stays on top while the show runs.
     clock.restart();

@@ -16,6 +16,8 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
+#include <xcb/xcb.h>
 
 using namespace Qt::StringLiterals;
 
@@ -45,6 +47,20 @@ QString keyName(const QKeyEvent *event)
     return QString::fromLatin1(name).remove(u"Key_"_s);
 }
 
+// On X, the server's own word that the show has the keyboard: a window manager (KWin) may
+// mark it active a moment before it hands it the input focus.
+bool hasInputFocus(const QWidget *window)
+{
+    if (QGuiApplication::platformName() != u"xcb"_s)
+        return true;
+    xcb_connection_t *c = qApp->nativeInterface<QNativeInterface::QX11Application>()->connection();
+    xcb_get_input_focus_reply_t *reply =
+        xcb_get_input_focus_reply(c, xcb_get_input_focus(c), nullptr);
+    const bool focused = reply && reply->focus == window->winId();
+    std::free(reply);
+    return focused;
+}
+
 class FakeShow : public QWidget
 {
 public:
@@ -61,7 +77,9 @@ public:
         // readiness is polled rather than pieced together from events.
         m_readyPoll.setInterval(20);
         connect(&m_readyPoll, &QTimer::timeout, this, [this] {
-            if (windowHandle() && windowHandle()->isExposed() && isActiveWindow()) {
+            // Full screen, too: the window manager may map it at its first size first.
+            if (windowHandle() && windowHandle()->isExposed() && isActiveWindow()
+                && windowHandle()->geometry() == screen()->geometry() && hasInputFocus(this)) {
                 m_readyPoll.stop();
                 m_ready = true;
                 report(u"ready"_s);
