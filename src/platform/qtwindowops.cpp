@@ -1,6 +1,7 @@
 #include "qtwindowops.h"
 
 #include "stackingwatcher.h"
+#include "x11.h"
 
 #include <QApplication>
 #include <QGuiApplication>
@@ -8,11 +9,6 @@
 #include <QSet>
 #include <QWidget>
 #include <QWindow>
-
-#if TC_HAVE_XCB
-#include <cstdlib>
-#include <xcb/xcb.h>
-#endif
 
 #include <utility>
 
@@ -90,6 +86,11 @@ void QtWindowOps::showTopmost(QWidget *window, const QRect &geometry)
         window->setWindowFlags(window->windowFlags() | topmostFlags());
     window->setAttribute(Qt::WA_ShowWithoutActivating);
     window->setGeometry(geometry);
+    // A compositor on XWayland would give the window the keyboard as it maps.
+    if (X11::isXWayland() && !window->isVisible()) {
+        window->winId();
+        X11::setWindowType(window, X11::WindowType::Notification);
+    }
     window->show();
     window->raise();
     flushWindowSystem();
@@ -103,59 +104,38 @@ void QtWindowOps::keepOnTop(QWidget *window)
         m_fallbackTimer.start();
 }
 
-namespace {
-
-#if TC_HAVE_XCB
-// Only Qt's xcb platform has a connection; others (offscreen) may still answer the X11
-// interface, without one.
-xcb_connection_t *xcbConnection()
-{
-    if (QGuiApplication::platformName() != QLatin1String("xcb"))
-        return nullptr;
-    auto *x11 = qApp->nativeInterface<QNativeInterface::QX11Application>();
-    return x11 ? x11->connection() : nullptr;
-}
-
-// The X window that has the keyboard, or 0 (also for "none" and "pointer root").
-quint32 keyboardFocus(xcb_connection_t *connection)
-{
-    xcb_get_input_focus_reply_t *reply =
-        xcb_get_input_focus_reply(connection, xcb_get_input_focus(connection), nullptr);
-    const quint32 focus = reply && reply->focus > XCB_INPUT_FOCUS_POINTER_ROOT ? reply->focus : 0;
-    free(reply);
-    return focus;
-}
-#endif
-
-} // namespace
-
 void QtWindowOps::lendKeyboard(QWidget *window)
 {
-#if TC_HAVE_XCB
-    if (xcb_connection_t *connection = xcbConnection()) {
-        const quint32 focus = keyboardFocus(connection);
-        if (focus != window->winId())
-            m_keyboardLender = focus;
-    }
-#endif
+    const quint32 focus = X11::inputFocus();
+    if (focus != window->internalWinId())
+        m_keyboardLender = focus;
+    m_keyboardLent = true;
     window->activateWindow();
+    // XWayland: the compositor decides who has the keyboard; a window of a type that takes it
+    // gets it when it is mapped.
+    if (X11::isXWayland()) {
+        X11::setWindowType(window, X11::WindowType::Normal);
+        X11::remap(window);
+    }
 }
 
 void QtWindowOps::returnKeyboard(QWidget *window)
 {
     const quint32 lender = std::exchange(m_keyboardLender, 0);
-#if TC_HAVE_XCB
-    xcb_connection_t *connection = xcbConnection();
-    if (!connection || !lender || keyboardFocus(connection) != window->winId())
+    if (!std::exchange(m_keyboardLent, false))
         return;
-    // The slide show may have closed meanwhile: its error is expected and stays quiet.
-    const xcb_void_cookie_t cookie = xcb_set_input_focus_checked(
-        connection, XCB_INPUT_FOCUS_POINTER_ROOT, lender, XCB_CURRENT_TIME);
-    free(xcb_request_check(connection, cookie));
-#else
-    Q_UNUSED(lender);
-    Q_UNUSED(window);
-#endif
+    if (X11::isXWayland()) {
+        // The X focus says nothing here, and giving it away (to None or PointerRoot) leaves the
+        // keyboard where it is under sway. Unmapping the window that has it makes the
+        // compositor give it back to the window it had before; if the user has clicked
+        // elsewhere meanwhile, unmapping changes nothing.
+        X11::setWindowType(window, X11::WindowType::Notification);
+        X11::remap(window);
+        return;
+    }
+    // Only if the keyboard is still here: the user may have clicked elsewhere meanwhile.
+    if (lender && X11::inputFocus() == window->internalWinId())
+        X11::setInputFocus(lender);
 }
 
 void QtWindowOps::watchScreen(QObject *context, ScreenChanged changed)
@@ -272,10 +252,5 @@ void QtWindowOps::raiseAll()
 
 void QtWindowOps::flushWindowSystem()
 {
-#if TC_HAVE_XCB
-    // Qt sends queued X requests only when it next handles events; on an idle bar that can
-    // be much later, and the raise would not reach the server until the mouse moves.
-    if (xcb_connection_t *connection = xcbConnection())
-        xcb_flush(connection);
-#endif
+    X11::flush();
 }

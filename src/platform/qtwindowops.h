@@ -80,4 +80,5 @@ private:
     QString m_chosenScreen;
     QMetaObject::Connection m_screenConnection;
     quint32 m_keyboardLender = 0; // the X window that had the keyboard; 0 when none is known
+    bool m_keyboardLent = false;
 };

@@ -1,0 +1,160 @@
+#!/usr/bin/env bash
+# Runs one command inside a private, throw-away Wayland desktop: a headless sway with XWayland
+# and a private D-Bus session bus, as with-desktop.sh does for X. sway refuses to run as root
+# and its XWayland admits only sway's user, so sway, the bus and the command run as an
+# unprivileged user (nobody). XWayland takes the first free display of :0-:32, so the session
+# gets a mount and network namespace of its own, with a fresh /tmp: parallel sessions never
+# meet. Everything ends with the namespace; the command's exit code is passed through.
+set -uo pipefail
+
+usage()
+{
+    cat <<'EOF'
+usage: with-sway.sh [--size WxH] -- command [args...]
+
+Needs root (to make the namespaces and drop to the unprivileged user); exits with 77
+(skipped) otherwise. The command runs as nobody and gets WAYLAND_DISPLAY, DISPLAY (XWayland),
+SWAYSOCK, XDG_RUNTIME_DIR, DBUS_SESSION_BUS_ADDRESS, HOME and TC_SCREEN_SIZE=WxH.
+EOF
+}
+
+size=1920x1080
+inner=0
+while (($#)); do
+    case $1 in
+    --size) size=${2:?--size needs a value}; shift 2 ;;
+    --inner) inner=1; shift ;;
+    -h | --help) usage; exit 0 ;;
+    --) shift; break ;;
+    *) echo "with-sway: unknown option '$1'" >&2; usage >&2; exit 2 ;;
+    esac
+done
+if (($# == 0)); then
+    usage >&2
+    exit 2
+fi
+if [[ ! $size =~ ^[0-9]+x[0-9]+$ ]]; then
+    echo "with-sway: --size must look like 1920x1080, not '$size'" >&2
+    exit 2
+fi
+
+die()
+{
+    echo "with-sway: $*" >&2
+    exit 1
+}
+
+readonly user=nobody group=nogroup startup_timeout=20
+
+if ((!inner)); then
+    if [[ $(id -u) -ne 0 ]]; then
+        echo "with-sway: needs root for its namespaces and to run sway as '$user'; skipped" >&2
+        exit 77
+    fi
+    for tool in sway Xwayland swaymsg dbus-daemon unshare setpriv ip; do
+        command -v "$tool" >/dev/null || die "'$tool' is not installed (./dev deps test installs it)"
+    done
+    # The namespaces end with the last process in them: --kill-child takes the session down
+    # when this script is killed.
+    exec unshare --mount --net --fork --kill-child -- "$0" --inner --size "$size" -- "$@"
+fi
+
+# --- inside the namespaces, still root -------------------------------------------------------
+
+mount --make-rprivate / || die "cannot make the mounts private"
+mount -t tmpfs -o mode=1777 tmpfs /tmp || die "cannot mount a private /tmp"
+mkdir -m 1777 /tmp/.X11-unix
+ip link set lo up
+
+work=/tmp/sway-session
+mkdir -p "$work/home" "$work/runtime"
+chmod 700 "$work/runtime"
+chown -R "$user:$group" "$work"
+cat >"$work/config" <<EOF
+output HEADLESS-1 mode $size position 0 0 scale 1
+xwayland force
+focus_follows_mouse no
+default_border none
+EOF
+
+started_pids=()
+cleanup()
+{
+    local i
+    for ((i = ${#started_pids[@]} - 1; i >= 0; i--)); do
+        kill -TERM "${started_pids[i]}" 2>/dev/null
+    done
+    wait 2>/dev/null
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM
+
+as_user()
+{
+    setpriv --reuid="$user" --regid="$group" --clear-groups -- env HOME="$work/home" \
+        XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/home/.config" \
+        XDG_CACHE_HOME="$work/home/.cache" XDG_DATA_HOME="$work/home/.local/share" "$@"
+}
+
+show_log()
+{
+    if [[ -s $1 ]]; then sed 's/^/    /' "$1" >&2; else echo "    (empty)" >&2; fi
+}
+
+wait_until()
+{
+    local what=$1 pid=$2 log=$3
+    shift 3
+    local deadline=$((EPOCHSECONDS + startup_timeout))
+    until "$@" >/dev/null 2>&1; do
+        if ! kill -0 "$pid" 2>/dev/null; then
+            echo "with-sway: $what exited before it was ready; its log:" >&2
+            show_log "$log"
+            exit 1
+        fi
+        if ((EPOCHSECONDS >= deadline)); then
+            echo "with-sway: $what not ready after ${startup_timeout}s; its log:" >&2
+            show_log "$log"
+            exit 1
+        fi
+        sleep 0.05
+    done
+}
+
+t0=$EPOCHREALTIME
+
+as_user dbus-daemon --session --nofork --nopidfile --print-address=4 4>"$work/dbus-address" \
+    >"$work/dbus.log" 2>&1 &
+started_pids+=($!)
+wait_until dbus-daemon $! "$work/dbus.log" grep -q '^unix:' "$work/dbus-address"
+export DBUS_SESSION_BUS_ADDRESS
+DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/dbus-address")
+
+unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
+as_user WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+    sway --config "$work/config" >"$work/sway.log" 2>&1 &
+sway_pid=$!
+started_pids+=("$sway_pid")
+sway_socket() { compgen -G "$work/runtime/sway-ipc.*.sock" | head -n1; }
+wait_until sway "$sway_pid" "$work/sway.log" sway_socket
+export SWAYSOCK XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
+SWAYSOCK=$(sway_socket)
+wayland_socket() { compgen -G "$work/runtime/wayland-[0-9]" | head -n1; }
+wait_until "sway's Wayland socket" "$sway_pid" "$work/sway.log" wayland_socket
+export WAYLAND_DISPLAY
+WAYLAND_DISPLAY=$(basename "$(wayland_socket)")
+# A fresh /tmp/.X11-unix: XWayland takes :0.
+export DISPLAY=:0
+xwayland_up() { as_user DISPLAY=:0 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+wait_until XWayland "$sway_pid" "$work/sway.log" xwayland_up
+export TC_SCREEN_SIZE=$size
+
+elapsed_ms=$(((${EPOCHREALTIME/[.,]/} - ${t0/[.,]/}) / 1000))
+echo "with-sway: WAYLAND_DISPLAY=$WAYLAND_DISPLAY DISPLAY=$DISPLAY $size ready in ${elapsed_ms} ms" >&2
+
+as_user WAYLAND_DISPLAY="$WAYLAND_DISPLAY" DISPLAY="$DISPLAY" SWAYSOCK="$SWAYSOCK" \
+    DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" "$@" <&0 &
+cmd_pid=$!
+wait "$cmd_pid"
+exit $?
