@@ -161,9 +161,9 @@ if [[ $wm != none ]]; then
     openbox) wm_cmd=(openbox --sm-disable) ;;
     xfwm4) wm_cmd=(xfwm4 --compositor=off --sm-client-disable) ;;
     metacity) wm_cmd=(metacity --sm-disable --compositor=none) ;;
-    # KDE's window manager; it composites with XRender where Xvfb offers no OpenGL. It is a
-    # Qt 5 program and must not take the tests' Qt settings.
-    kwin_x11) wm_cmd=(env -u QT_QPA_PLATFORM -u QT_LOGGING_RULES KWIN_COMPOSE=X kwin_x11 --replace) ;;
+    # KDE's window manager, compositing through OpenGL (Mesa's software renderer on Xvfb). It
+    # is a Qt 5 program and must not take the tests' Qt settings.
+    kwin_x11) wm_cmd=(env -u QT_QPA_PLATFORM -u QT_LOGGING_RULES kwin_x11 --replace) ;;
     esac
     env "${private_home[@]}" NO_AT_BRIDGE=1 GTK_A11Y=none "${wm_cmd[@]}" >"$work/wm.log" 2>&1 &
     started $!

@@ -4,7 +4,9 @@
 # and its XWayland admits only sway's user, so sway, the bus and the command run as an
 # unprivileged user (nobody). XWayland takes the first free display of :0-:32, so the session
 # gets a mount and network namespace of its own, with a fresh /tmp: parallel sessions never
-# meet. Everything ends with the namespace; the command's exit code is passed through.
+# meet. It also gets a PID namespace whose first process is this script: when the script ends,
+# however it ends, the kernel ends everything the session started. The command's exit code is
+# passed through.
 set -uo pipefail
 
 usage()
@@ -54,15 +56,33 @@ if ((!inner)); then
     for tool in sway Xwayland swaymsg dbus-daemon unshare setpriv ip; do
         command -v "$tool" >/dev/null || die "'$tool' is not installed (./dev deps test installs it)"
     done
-    # The namespaces end with the last process in them: --kill-child takes the session down
-    # when this script is killed.
-    exec unshare --mount --net --fork --kill-child -- "$0" --inner --size "$size" -- "$@"
+    # unshare ignores SIGTERM and SIGINT while it waits; killed outright, it takes the script
+    # inside with it (--kill-child), and the kernel then ends the whole PID namespace.
+    unshare --mount --net --pid --mount-proc --fork --kill-child -- \
+        "$0" --inner --size "$size" -- "$@" <&0 &
+    unshare_pid=$!
+    trap 'kill -KILL "$unshare_pid" 2>/dev/null; exit 143' TERM
+    trap 'kill -KILL "$unshare_pid" 2>/dev/null; exit 130' INT
+    wait "$unshare_pid"
+    exit $?
 fi
 
 # --- inside the namespaces, still root -------------------------------------------------------
 
 mount --make-rprivate / || die "cannot make the mounts private"
+# The programs under test may live under the host's /tmp (a build in a clone there): keep the
+# host's /tmp reachable, and bind their folders back into the private one.
+# /mnt is an empty mount point on Debian; the bind there is private to this namespace.
+host_tmp=/mnt
+mount --bind /tmp "$host_tmp" || die "cannot keep the host's /tmp"
 mount -t tmpfs -o mode=1777 tmpfs /tmp || die "cannot mount a private /tmp"
+for path in "$1" "${TC_PROGRAM:-}" "${TC_FAKESHOW:-}"; do
+    [[ -n $path ]] || continue
+    dir=$(dirname "$(readlink -f "$path" 2>/dev/null || echo "$path")")
+    [[ $dir == /tmp/* && ! -d $dir ]] || continue
+    mkdir -p "$dir" && mount --bind "$host_tmp/${dir#/tmp/}" "$dir" ||
+        die "cannot reach $dir inside the private /tmp"
+done
 mkdir -m 1777 /tmp/.X11-unix
 ip link set lo up
 
@@ -90,12 +110,11 @@ trap cleanup EXIT
 trap 'exit 130' INT
 trap 'exit 143' TERM
 
-as_user()
-{
-    setpriv --reuid="$user" --regid="$group" --clear-groups -- env HOME="$work/home" \
-        XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/home/.config" \
-        XDG_CACHE_HOME="$work/home/.cache" XDG_DATA_HOME="$work/home/.local/share" "$@"
-}
+# A prefix that runs a command as the unprivileged user; setpriv and env exec it, so a process
+# started with it in the background has the PID that $! gives.
+as_user=(setpriv --reuid="$user" --regid="$group" --clear-groups -- env HOME="$work/home"
+    XDG_RUNTIME_DIR="$work/runtime" XDG_CONFIG_HOME="$work/home/.config"
+    XDG_CACHE_HOME="$work/home/.cache" XDG_DATA_HOME="$work/home/.local/share")
 
 show_log()
 {
@@ -124,7 +143,7 @@ wait_until()
 
 t0=$EPOCHREALTIME
 
-as_user dbus-daemon --session --nofork --nopidfile --print-address=4 4>"$work/dbus-address" \
+"${as_user[@]}" dbus-daemon --session --nofork --nopidfile --print-address=4 4>"$work/dbus-address" \
     >"$work/dbus.log" 2>&1 &
 started_pids+=($!)
 wait_until dbus-daemon $! "$work/dbus.log" grep -q '^unix:' "$work/dbus-address"
@@ -132,7 +151,7 @@ export DBUS_SESSION_BUS_ADDRESS
 DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/dbus-address")
 
 unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
-as_user WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+"${as_user[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
     sway --config "$work/config" >"$work/sway.log" 2>&1 &
 sway_pid=$!
 started_pids+=("$sway_pid")
@@ -146,14 +165,14 @@ export WAYLAND_DISPLAY
 WAYLAND_DISPLAY=$(basename "$(wayland_socket)")
 # A fresh /tmp/.X11-unix: XWayland takes :0.
 export DISPLAY=:0
-xwayland_up() { as_user DISPLAY=:0 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
+xwayland_up() { "${as_user[@]}" DISPLAY=:0 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
 wait_until XWayland "$sway_pid" "$work/sway.log" xwayland_up
 export TC_SCREEN_SIZE=$size
 
 elapsed_ms=$(((${EPOCHREALTIME/[.,]/} - ${t0/[.,]/}) / 1000))
 echo "with-sway: WAYLAND_DISPLAY=$WAYLAND_DISPLAY DISPLAY=$DISPLAY $size ready in ${elapsed_ms} ms" >&2
 
-as_user WAYLAND_DISPLAY="$WAYLAND_DISPLAY" DISPLAY="$DISPLAY" SWAYSOCK="$SWAYSOCK" \
+"${as_user[@]}" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" DISPLAY="$DISPLAY" SWAYSOCK="$SWAYSOCK" \
     DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" "$@" <&0 &
 cmd_pid=$!
 wait "$cmd_pid"

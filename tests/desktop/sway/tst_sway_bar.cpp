@@ -102,8 +102,10 @@ private:
 void TestSwayBar::initTestCase()
 {
     QVERIFY2(!qEnvironmentVariableIsEmpty("SWAYSOCK"), "run through with-sway.sh");
-    // The program chooses Qt's xcb platform itself, as it does on any Wayland desktop.
+    // The program chooses Qt's xcb platform itself, as it does on any Wayland desktop; the show
+    // is a native Wayland window. (This test draws nothing, and runs offscreen.)
     m_programEnv.remove(u"QT_QPA_PLATFORM"_s);
+    qputenv("QT_QPA_PLATFORM", "wayland");
     m_keyboard.start(u"wtype"_s, {u"-"_s}); // reads its stdin until the test ends
     QVERIFY(m_keyboard.waitForStarted());
     QTRY_VERIFY(seatHasKeyboard());
