@@ -322,7 +322,7 @@ int main(int argc, char *argv[])
     watch.setInterval(50);
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {
         if (!notice.isLoaded() && int(requests.size()) < plays)
-            notice.open(program.clock().nowMs());
+            notice.open(bar.reminderText().toInt(), program.clock().nowMs());
         hook();
         // Let the last alert play out before stopping.
         if (int(requests.size()) >= plays && nowMs() - lastRequest > 1500)
@@ -331,7 +331,7 @@ int main(int argc, char *argv[])
     std::printf("alert_latency: %d alert(s) of %s, recording %s\n", plays, qPrintable(sound),
                 qPrintable(device));
     std::fflush(stdout);
-    notice.open(program.clock().nowMs());
+    notice.open(bar.reminderText().toInt(), program.clock().nowMs());
     hook();
     watch.start();
     app.exec();

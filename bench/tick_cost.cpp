@@ -185,7 +185,7 @@ int main(int argc, char *argv[])
     while (noticeTicks < ticks) {
         notice.unload();
         settle();
-        notice.open(clock.nowMs());
+        notice.open(bar.reminderText().toInt(), clock.nowMs());
         settle();
         ++showings;
         NoticeForm *form = notice.form();

@@ -8,6 +8,9 @@ struct CommandReply
 {
     bool ok = false;
     QString message; // what was done, or why it was refused
+    // Refused for what was asked (a setting the bar's OK would refuse, a screen it lacks): the
+    // later start's input is wrong, not the channel.
+    bool invalid = false;
 };
 
 // What a running bar does when a later start of the program asks (see InstanceChannel).

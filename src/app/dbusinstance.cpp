@@ -9,6 +9,7 @@ const QString DBusInstance::ServiceName = QStringLiteral("io.github.talk_countdo
 const QString DBusInstance::ObjectPath = QStringLiteral("/io/github/talk_countdown/TalkCountdown");
 const QString DBusInstance::InterfaceName = ServiceName;
 const QString DBusInstance::RefusedError = ServiceName + QStringLiteral(".Error.Refused");
+const QString DBusInstance::InvalidError = ServiceName + QStringLiteral(".Error.Invalid");
 
 namespace {
 
@@ -38,12 +39,15 @@ public slots:
         }
         const CommandReply reply = commands->command(verb, args);
         if (!reply.ok)
-            refuse(reply.message);
+            refuse(reply.message, reply.invalid);
         return reply.message;
     }
 
 private:
-    void refuse(const QString &why) { sendErrorReply(DBusInstance::RefusedError, why); }
+    void refuse(const QString &why, bool invalid = false)
+    {
+        sendErrorReply(invalid ? DBusInstance::InvalidError : DBusInstance::RefusedError, why);
+    }
 };
 
 } // namespace
@@ -118,7 +122,7 @@ CommandReply DBusInstance::call(const QString &method, const QVariantList &argum
     // With an event loop while waiting, so a bar served from this very thread can answer.
     const QDBusMessage reply = m_bus.call(message, QDBus::BlockWithGui, m_timeoutMs);
     if (reply.type() == QDBusMessage::ErrorMessage)
-        return {false, reply.errorMessage()};
+        return {false, reply.errorMessage(), reply.errorName() == InvalidError};
     return {true, reply.arguments().value(0).toString()};
 }
 

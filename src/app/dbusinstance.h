@@ -18,6 +18,7 @@ public:
     static const QString InterfaceName;
     // The error a refused command comes back with.
     static const QString RefusedError;
+    static const QString InvalidError; // the request itself was wrong
 
     // `timeoutMs`: how long a later start waits for the running bar to answer.
     explicit DBusInstance(const QDBusConnection &bus, int timeoutMs = 10000);

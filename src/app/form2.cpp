@@ -12,7 +12,6 @@
 #include "pictureclip.h"
 #include "settingspanel.h"
 #include "shapeframe.h"
-#include "talkbehaviour.h"
 #include "titlebar.h"
 #include "windowops.h"
 
@@ -74,6 +73,8 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
                                 defaultSoundPath());
     connect(m_panel, &SettingsPanel::okClicked, this, &Form2::applySettings);
     connect(m_panel, &SettingsPanel::cancelClicked, this, &Form2::cancelSettings);
+    connect(m_panel, &SettingsPanel::dialogClosed, this,
+            [this] { m_services.windows.dialogClosed(this); });
     // A click into the open panel takes the keyboard back, e.g. after the user clicked into
     // the slide show meanwhile.
     m_surface->installEventFilter(this);
@@ -160,7 +161,6 @@ void Form2::start()
     tickTimer->restart();
     followRunState();
     m_countdown.loadPreset();
-    m_closingOwed = false;
     m_notice.unload();
 }
 
@@ -168,6 +168,17 @@ void Form2::pauseOrContinue()
 {
     m_run.pauseOrContinue();
     followRunState();
+}
+
+RunState::Toggled Form2::toggle()
+{
+    if (m_run.state() == RunState::State::Stopped) {
+        start();
+        return RunState::Toggled::Started;
+    }
+    const RunState::Toggled toggled = m_run.toggle();
+    followRunState();
+    return toggled;
 }
 
 void Form2::openSettings()
@@ -193,6 +204,7 @@ void Form2::applySettings()
                                                   m_panel->reminderList->currentText());
     if (!d.accepted) {
         m_services.messages.warning(this, tr("计时"), d.message);
+        m_services.windows.dialogClosed(this);
         return;
     }
     m_countdown.setPreset(d.presetMinutes, d.presetSeconds);
@@ -205,9 +217,10 @@ void Form2::applySettings()
     m_placement->setHeightTwips(Layout::BarCollapsedHeight);
     m_services.windows.returnKeyboard(this);
     m_run.applied();
-    m_closingOwed = false;
+    m_settingsApplied = true;
     followRunState();
-    setBorder(m_panel->borderlessBox->checkState() != Qt::Checked);
+    m_borderless = m_panel->borderlessBox->checkState() == Qt::Checked;
+    setBorder(!m_borderless);
     m_notice.unload();
 }
 
@@ -234,11 +247,14 @@ void Form2::tick()
             m_run.timeUp();
             followRunState();
         }
-        if (result.openClosingMessage || std::exchange(m_closingOwed, false))
+        // The notice never outlasts the bar's count: at time-up it says thanks.
+        if (result.openClosingMessage)
             m_notice.openClosingMessage(due);
+        else
+            m_notice.finish(due, result.closingMessageOwed);
     }
     if (result.openNotice)
-        m_notice.open(due);
+        m_notice.open(m_countdown.totalSecondsLeft(), due);
     m_digits.draw(m_countdown.minutesLeft(), m_countdown.secondsLeft());
 }
 
@@ -254,26 +270,44 @@ QString Form2::soundPath() const
 
 void Form2::setBehaviour(const TalkBehaviour &behaviour)
 {
+    m_behaviour = behaviour;
     m_countdown.setAtZero(behaviour.atZero);
     if (behaviour.adjust && !menu->addMinuteAction) {
         menu->addMinuteItems();
         connect(menu->addMinuteAction, &QAction::triggered, this, &Form2::addMinute);
         connect(menu->removeMinuteAction, &QAction::triggered, this, &Form2::removeMinute);
     }
-    if (behaviour.colours() && !m_digits.hasColours()) {
+    if (behaviour.colours() || m_digits.hasColours())
         m_digits.setStages(behaviour.stages);
+    if (behaviour.colours() && !std::exchange(m_coloursFollowed, true)) {
         // Runs after tick(), and only with colours, so a plain tick costs what it always did.
         connect(tickTimer, &MetronomeTimer::timeout, this,
                 [this] { m_digits.follow(m_countdown); });
     }
 }
 
+Form2::Settings Form2::settings() const
+{
+    const bool noReminder = m_panel->noReminderBox->checkState() == Qt::Checked;
+    if (!m_settingsApplied)
+        return {SettingsPanel::DefaultMinutes * 60 + SettingsPanel::DefaultSeconds,
+                SettingsPanel::DefaultReminder, noReminder, m_borderless};
+    return {m_countdown.presetMinutes() * 60 + m_countdown.presetSeconds(),
+            m_countdown.reminderSeconds(), noReminder, m_borderless};
+}
+
+void Form2::setBorderless(bool borderless)
+{
+    m_panel->borderlessBox->setChecked(borderless);
+    m_borderless = borderless;
+    // Before the first OK the bar has no frame; OK gives it one unless the box is ticked.
+    if (m_settingsApplied)
+        setBorder(!borderless);
+}
+
 void Form2::addMinute()
 {
     m_countdown.addMinute();
-    // Back before the reminder point, the reminder comes again by itself.
-    if (m_countdown.totalSecondsLeft() > m_countdown.reminderSeconds())
-        m_closingOwed = false;
     // The notice's count no longer fits the time left; it opens again at the reminder point.
     m_notice.unload();
     showAdjusted();
@@ -281,22 +315,17 @@ void Form2::addMinute()
 
 void Form2::removeMinute()
 {
-    const int before = m_countdown.totalSecondsLeft();
     m_countdown.removeMinute();
-    // Jumped over the reminder point: the notice will not come, so the end brings the closing
-    // message instead, as when there is no reminder; the speaker is never left without one.
-    const int reminder = m_countdown.reminderSeconds();
-    if (m_panel->noReminderBox->checkState() == Qt::Unchecked && !m_notice.isLoaded()
-        && before > reminder && m_countdown.totalSecondsLeft() < reminder)
-        m_closingOwed = true;
+    m_notice.follow(m_countdown.totalSecondsLeft());
     showAdjusted();
 }
 
 void Form2::showAdjusted()
 {
-    // Landing on the reminder point reaches it as a tick would, in step with the ticks.
-    if (m_run.isRunning() && m_countdown.reminderDue(m_panel->noReminderBox->checkState()))
-        m_notice.open(tickTimer->lastDue());
+    // Landing at or below the reminder point reaches it as a tick would, in step with the
+    // ticks; a paused bar reminds on its next tick.
+    if (m_run.isRunning() && m_countdown.takeReminder(m_panel->noReminderBox->checkState()))
+        m_notice.open(m_countdown.totalSecondsLeft(), tickTimer->lastDue());
     m_digits.drawCountdown(m_countdown);
 }
 

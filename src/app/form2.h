@@ -3,6 +3,7 @@
 #include "bardigits.h"
 #include "countdown.h"
 #include "runstate.h"
+#include "talkbehaviour.h"
 
 #include <QImage>
 #include <QWidget>
@@ -22,7 +23,6 @@ class PictureClip;
 class SettingsPanel;
 class ShapeFrame;
 class TitleBar;
-struct TalkBehaviour;
 class WindowOps;
 
 // The control bar: the time left in LED digits, a popup menu to drive the countdown, and
@@ -51,12 +51,29 @@ public:
 
     // Start-up: topmost in the top-right corner, showing 00:00, stopped.
     void load();
-    // What happens at 00:00, the colour stages and the minute items; once, at start-up.
+    // What happens at 00:00, the colour stages and the minute items; the minute items stay
+    // once added.
     void setBehaviour(const TalkBehaviour &behaviour);
+    const TalkBehaviour &behaviour() const { return m_behaviour; }
+
+    // The settings the last accepted OK stored (before any, what the panel first offers) and
+    // the no-reminder box, which the tick reads as it is.
+    struct Settings
+    {
+        int lengthSeconds = 0;
+        int reminderSeconds = 0;
+        bool noReminder = false;
+        bool borderless = false;
+    };
+    Settings settings() const;
+    // The border switched as OK would switch it, without stopping the talk; the box follows.
+    void setBorderless(bool borderless);
 
     // The popup menu's commands and the panel's buttons.
     void start();
     void pauseOrContinue();
+    // Starts a stopped bar, pauses a counting one, continues a paused one.
+    RunState::Toggled toggle();
     void openSettings();
     void cancelSettings();
     void applySettings();
@@ -109,7 +126,10 @@ private:
     NoticeHandle &m_notice;
     Countdown m_countdown;
     RunState m_run;
-    bool m_closingOwed = false; // a minute less skipped the reminder: the end shows the message
+    TalkBehaviour m_behaviour;
+    bool m_settingsApplied = false;
+    bool m_borderless = false; // as last applied or commanded
+    bool m_coloursFollowed = false;
     BarDigits m_digits;
     BarSurface *m_surface = nullptr;
     TitleBar *m_titleBar = nullptr;

@@ -1,6 +1,7 @@
 #include "runningbar.h"
 
 #include "form2.h"
+#include "qtwindowops.h"
 #include "remoteoptions.h"
 #include "startoptions.h"
 #include "windowops.h"
@@ -18,24 +19,32 @@ void RunningBar::activate()
     m_windows.showTopmost(&m_bar, m_bar.geometry());
 }
 
+// Everything is checked before anything changes, and nothing here opens a window of its own:
+// a refused request changes nothing and is answered at once, while the show keeps the
+// keyboard.
 CommandReply RunningBar::command(const QString &verb, const QStringList &args)
 {
     if (verb != RemoteOptions::Verb)
-        return {false, QStringLiteral("unknown command '%1'").arg(verb)};
+        return {false, QStringLiteral("unknown command '%1'").arg(verb), true};
     QString why;
-    const std::optional<TalkOptions> options = RemoteOptions::decode(args, &why);
+    std::optional<TalkOptions> options = RemoteOptions::decode(args, &why);
     if (!options)
-        return {false, why};
-    if (options->lang)
-        return {false, QStringLiteral("--lang takes effect when the bar starts")};
-    if (options->screen && !m_windows.chooseScreen(*options->screen))
-        return {false, QStringLiteral("no screen '%1' on the bar's desktop").arg(*options->screen)};
-    StartOptions::apply(m_bar, *options);
+        return {false, why, true};
+    if (const std::optional<QString> refused = StartOptions::refusal(m_bar, *options))
+        return {false, *refused, true};
     QStringList done;
+    if (options->screen) {
+        if (!m_windows.chooseScreen(*options->screen))
+            return {false,
+                    QStringLiteral("no screen '%1'; the screens are: %2")
+                        .arg(*options->screen, QtWindowOps::screenList()),
+                    true};
+        done << QStringLiteral("screen %1").arg(*options->screen);
+    }
+    done << StartOptions::apply(m_bar, *options);
     if (options->toggle.value_or(false)) {
-        m_bar.pauseOrContinue();
-        done << (m_bar.runState().offersContinue() ? QStringLiteral("paused")
-                                                   : QStringLiteral("continued"));
+        static const char *const toggled[] = {"started", "paused", "continued"};
+        done << QLatin1String(toggled[int(m_bar.toggle())]);
     }
     if (options->addMinute.value_or(false)) {
         m_bar.addMinute();
@@ -54,5 +63,8 @@ CommandReply RunningBar::command(const QString &verb, const QStringList &args)
         QTimer::singleShot(0, &m_bar, &Form2::exitBar);
         done << QStringLiteral("exiting");
     }
-    return {true, done.isEmpty() ? QStringLiteral("options applied") : done.join(u", ")};
+    // Languages load when a bar starts; the rest of the request still applies.
+    if (options->lang)
+        done << QStringLiteral("--lang is kept for the next start");
+    return {true, done.isEmpty() ? QStringLiteral("nothing to change") : done.join(u", ")};
 }

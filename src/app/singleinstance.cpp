@@ -46,6 +46,9 @@ SingleInstance::Outcome SingleInstance::start(const QStringList &forward)
             if (reply.ok)
                 return {
                     false, 0, AlreadyRunning + QStringLiteral("; ") + reply.message + u'\n', {}};
+            // Bad input, as on the first start's command line: the bar changed nothing.
+            if (reply.invalid)
+                return {false, 2, {}, QStringLiteral("talk-countdown: ") + reply.message};
             // Refused or not answered; gone meanwhile, it is looked for once more.
             if (channel->nameOwned() || attempt > 0)
                 return {

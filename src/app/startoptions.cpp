@@ -1,5 +1,6 @@
 #include "startoptions.h"
 
+#include "applydecision.h"
 #include "form2.h"
 #include "settingspanel.h"
 #include "talkbehaviour.h"
@@ -13,9 +14,40 @@ namespace StartOptions {
 
 namespace {
 
-void pick(QComboBox *list, int value)
+// The settings OK is to store: the options over the bar's applied ones.
+struct Settings
 {
-    list->setCurrentIndex(list->findText(QString::number(value)));
+    int lengthSeconds = 0;
+    int reminderSeconds = 0; // 0: the panel's "0" entry, no reminder
+    bool noReminder = false;
+};
+
+std::optional<Settings> settingsFor(const Form2 &bar, const TalkOptions &o)
+{
+    if (!o.lengthSeconds && !o.reminderSeconds && !o.noReminder)
+        return std::nullopt;
+    const Form2::Settings applied = bar.settings();
+    Settings s;
+    s.lengthSeconds = o.lengthSeconds.value_or(applied.lengthSeconds);
+    // A talk shorter than the reminder it would keep has none unless one is asked for; the
+    // closing message still comes at the end.
+    const int kept = s.lengthSeconds < applied.reminderSeconds ? 0 : applied.reminderSeconds;
+    s.reminderSeconds = o.reminderSeconds.value_or(kept);
+    s.noReminder =
+        s.reminderSeconds == 0 || o.noReminder.value_or(!o.reminderSeconds && applied.noReminder);
+    return s;
+}
+
+ApplyDecision decisionFor(const Settings &s)
+{
+    return ApplyDecision::decide(QString::number(s.lengthSeconds / 60),
+                                 QString::number(s.lengthSeconds % 60),
+                                 QString::number(s.reminderSeconds));
+}
+
+QString mmss(int seconds)
+{
+    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 Countdown::AtZero atZero(TalkOptions::AtZero mode)
@@ -31,48 +63,83 @@ Countdown::AtZero atZero(TalkOptions::AtZero mode)
     return Countdown::AtZero::Reset;
 }
 
+// What happens at 00:00, the stages and the minute items: the bar's, with what is named.
+QStringList applyBehaviour(Form2 &bar, const TalkOptions &o)
+{
+    TalkBehaviour b = bar.behaviour();
+    QStringList changed;
+    if (o.atZero && atZero(*o.atZero) != b.atZero) {
+        b.atZero = atZero(*o.atZero);
+        static const char *const names[] = {"reset", "hold", "overtime"};
+        changed << QStringLiteral("at zero: %1").arg(QLatin1String(names[int(*o.atZero)]));
+    }
+    if (o.stages) {
+        const Stages stages(o.stages->first, o.stages->second);
+        if (stages != b.stages) {
+            b.stages = stages;
+            changed << QStringLiteral("stages %1%2")
+                           .arg(mmss(o.stages->first),
+                                o.stages->second ? u',' + mmss(*o.stages->second) : QString());
+        }
+    }
+    if (o.adjust.value_or(false) && !b.adjust) {
+        b.adjust = true;
+        changed << QStringLiteral("minute items");
+    }
+    if (!changed.isEmpty())
+        bar.setBehaviour(b);
+    return changed;
+}
+
 } // namespace
 
-void apply(Form2 &bar, const TalkOptions &options)
+std::optional<QString> refusal(const Form2 &bar, const TalkOptions &options)
 {
+    const std::optional<Settings> s = settingsFor(bar, options);
+    if (!s)
+        return std::nullopt;
+    const ApplyDecision d = decisionFor(*s);
+    if (d.accepted)
+        return std::nullopt;
+    return d.message;
+}
+
+QStringList apply(Form2 &bar, const TalkOptions &options)
+{
+    const std::optional<Settings> s = settingsFor(bar, options);
+    if (s && !decisionFor(*s).accepted)
+        return {};
     // Before the settings, so the length first shows in its stage's colour.
-    if (options.atZero || options.stages || options.adjust) {
-        TalkBehaviour behaviour;
-        behaviour.atZero = atZero(options.atZero.value_or(TalkOptions::AtZero::Reset));
-        if (options.stages)
-            behaviour.stages = Stages(options.stages->first, options.stages->second);
-        behaviour.adjust = options.adjust.value_or(false);
-        bar.setBehaviour(behaviour);
-    }
+    QStringList changed = applyBehaviour(bar, options);
 
     SettingsPanel *panel = bar.panel();
-    if (options.soundFile)
+    if (options.soundFile && panel->soundPathBox->text() != *options.soundFile) {
         panel->soundPathBox->setText(*options.soundFile);
-
-    const bool settings = options.lengthSeconds || options.reminderSeconds || options.noReminder
-                          || options.borderless;
-    if (settings) {
-        if (options.lengthSeconds) {
-            const int minutes = *options.lengthSeconds / 60;
-            if (minutes > 59)
-                panel->offerMinutesUpTo(99);
-            pick(panel->minutesList, minutes);
-            pick(panel->secondsList, *options.lengthSeconds % 60);
-        }
-        const int length = panel->minutesList->currentText().toInt() * 60
-                           + panel->secondsList->currentText().toInt();
-        // A talk shorter than the panel's reminder has none unless one is asked for; the
-        // closing message still comes at the end.
-        const int reminder = options.reminderSeconds.value_or(
-            options.lengthSeconds && length < PanelReminder ? 0 : PanelReminder);
-        pick(panel->reminderList, reminder);
-        panel->noReminderBox->setChecked(reminder == 0 || options.noReminder.value_or(false));
-        if (options.borderless)
-            panel->borderlessBox->setChecked(*options.borderless);
-        bar.applySettings();
+        changed << QStringLiteral("sound %1").arg(*options.soundFile);
     }
-    if (options.start.value_or(false))
+    const bool borderless = options.borderless.value_or(bar.settings().borderless);
+    if (options.borderless && borderless != bar.settings().borderless)
+        changed << (borderless ? QStringLiteral("borderless") : QStringLiteral("framed"));
+    if (s) {
+        if (s->lengthSeconds / 60 > 59)
+            panel->offerMinutesUpTo(99);
+        SettingsPanel::pick(panel->minutesList, s->lengthSeconds / 60);
+        SettingsPanel::pick(panel->secondsList, s->lengthSeconds % 60);
+        SettingsPanel::pick(panel->reminderList, s->reminderSeconds);
+        panel->noReminderBox->setChecked(s->noReminder);
+        panel->borderlessBox->setChecked(borderless);
+        bar.applySettings();
+        changed << QStringLiteral("length %1").arg(mmss(s->lengthSeconds))
+                << (s->noReminder ? QStringLiteral("no reminder")
+                                  : QStringLiteral("reminder %1 s").arg(s->reminderSeconds));
+    } else if (options.borderless) {
+        bar.setBorderless(borderless);
+    }
+    if (options.start.value_or(false)) {
         bar.start();
+        changed << QStringLiteral("started");
+    }
+    return changed;
 }
 
 } // namespace StartOptions

@@ -1,17 +1,26 @@
 #pragma once
 
+#include <QStringList>
+
+#include <optional>
+
 struct TalkOptions;
 class Form2;
 
-// The talk's options from the command line or the options file, put on a loaded bar: the
-// settings as the panel's OK would apply them, then Start when asked; what happens at 00:00,
-// the colour stages and the minute items. With no options the bar stays exactly as start-up
-// left it.
+// The talk's options from the command line, the options file or a later start, put on the
+// bar. Each option changes exactly what it names: a length or a reminder applies as the
+// panel's OK would, with whatever the options leave out taken from the bar's applied settings
+// (never from unapplied picks on the panel); the border, the sound, what happens at 00:00,
+// the colour stages and the minute items change without stopping the talk; Start last.
+// With no options the bar stays exactly as start-up left it.
 namespace StartOptions {
 
-// The reminder the panel offers until the user picks another.
-inline constexpr int PanelReminder = 30;
+// Why the bar's OK would refuse the settings these options make, in its own words; nothing
+// when it would take them. Nothing is changed either way.
+std::optional<QString> refusal(const Form2 &bar, const TalkOptions &options);
 
-void apply(Form2 &bar, const TalkOptions &options);
+// Puts the options on the bar unless they are refused (then nothing changes); returns what
+// changed, one short phrase each.
+QStringList apply(Form2 &bar, const TalkOptions &options);
 
 } // namespace StartOptions

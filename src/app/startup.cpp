@@ -30,12 +30,8 @@ QString screenProblem(const TalkOptions &options)
 {
     if (!options.screen || QtWindowOps::findScreen(*options.screen))
         return {};
-    QStringList screens;
-    const QList<QScreen *> all = QGuiApplication::screens();
-    for (qsizetype i = 0; i < all.size(); ++i)
-        screens << QStringLiteral("%1 (%2)").arg(all.at(i)->name()).arg(i);
     return QStringLiteral("talk-countdown: no screen '%1'; the screens are: %2")
-        .arg(*options.screen, screens.join(u", "));
+        .arg(*options.screen, QtWindowOps::screenList());
 }
 
 } // namespace

@@ -16,6 +16,7 @@ void Countdown::setReminderSeconds(int seconds)
 void Countdown::loadPreset()
 {
     setTimeLeft(m_presetMinutes, m_presetSeconds);
+    m_reminded = false; // a new talk
 }
 
 void Countdown::setTimeLeft(int minutes, int seconds)
@@ -24,6 +25,8 @@ void Countdown::setTimeLeft(int minutes, int seconds)
     m_secondsLeft = qint16(seconds);
     m_over = false;
     m_overSeconds = 0;
+    if (totalSecondsLeft() > m_reminderSeconds)
+        m_reminded = false;
 }
 
 void Countdown::addMinute()
@@ -34,6 +37,8 @@ void Countdown::addMinute()
     }
     const int left = m_over ? 60 - m_overSeconds : std::min(totalSecondsLeft() + 60, MaxSeconds);
     setTimeLeft(left / 60, left % 60);
+    // The bar closes the notice for the time added; it comes again at or below the point.
+    m_reminded = false;
 }
 
 void Countdown::removeMinute()
@@ -50,7 +55,7 @@ Countdown::TickResult Countdown::tick(Qt::CheckState noReminder)
     TickResult result;
     if (m_secondsLeft != 0) {
         --m_secondsLeft;
-        result.openNotice = reminderDue(noReminder);
+        result.openNotice = takeReminder(noReminder);
     } else if (m_minutesLeft == 0) {
         // The at-zero modes and the time over live in this branch alone, so the ticks of a
         // plain countdown do no more work than they did without them.
@@ -60,7 +65,7 @@ Countdown::TickResult Countdown::tick(Qt::CheckState noReminder)
         m_secondsLeft = 59;
         // Entering the last minute shows 00:59 without a decrement; a reminder at 59 must
         // still fire there.
-        result.openNotice = reminderDue(noReminder);
+        result.openNotice = takeReminder(noReminder);
     }
     return result;
 }
@@ -74,6 +79,9 @@ Countdown::TickResult Countdown::atZeroTick(Qt::CheckState noReminder)
     }
     result.timeUp = true;
     result.openClosingMessage = noReminder == Qt::Checked;
+    // A reminder at 0 is the one a bar has before any settings: it asks for nothing here.
+    result.closingMessageOwed = noReminder == Qt::Unchecked && m_reminderSeconds > 0 && !m_reminded;
+    m_reminded = true; // held at 00:00, the next time-up owes nothing more
     switch (m_atZero) {
     case AtZero::Reset:
         loadPreset();
@@ -89,7 +97,11 @@ Countdown::TickResult Countdown::atZeroTick(Qt::CheckState noReminder)
     return result;
 }
 
-bool Countdown::reminderDue(Qt::CheckState noReminder) const
+bool Countdown::takeReminder(Qt::CheckState noReminder)
 {
-    return m_minutesLeft == 0 && m_secondsLeft == m_reminderSeconds && noReminder == Qt::Unchecked;
+    if (m_reminded || noReminder != Qt::Unchecked || m_over
+        || totalSecondsLeft() > m_reminderSeconds)
+        return false;
+    m_reminded = true;
+    return true;
 }

@@ -21,6 +21,9 @@ public:
         bool openNotice = false;         // the reminder point was reached
         bool timeUp = false;             // the countdown is over (see AtZero)
         bool openClosingMessage = false; // time-up with the reminder switched off
+        // Time-up with a reminder whose notice never came (the talk began at 00:00, e.g. a
+        // paused bar a minute less took there): the closing message comes all the same.
+        bool closingMessageOwed = false;
     };
 
     static constexpr int MaxSeconds = 99 * 60 + 59;
@@ -52,8 +55,12 @@ public:
     // `noReminder` is the no-reminder box: checked switches the reminder off and makes the
     // time-up show the closing message; a greyed box does neither.
     TickResult tick(Qt::CheckState noReminder);
-    // The time left is the reminder point and the reminder is on.
-    bool reminderDue(Qt::CheckState noReminder) const;
+    // The reminder is on and the time left is at or below its point, and its notice has not
+    // come yet in this talk: true once, and the talk then counts as reminded. In a plain
+    // countdown that is the tick that reaches the point; a minute less, a pause or a reminder
+    // as long as the talk cannot skip it. Time back above the point allows it again.
+    bool takeReminder(Qt::CheckState noReminder);
+    bool reminded() const { return m_reminded; }
 
 private:
     TickResult atZeroTick(Qt::CheckState noReminder);
@@ -66,4 +73,5 @@ private:
     AtZero m_atZero = AtZero::Reset;
     bool m_over = false;
     qint16 m_overSeconds = 0;
+    bool m_reminded = false;
 };

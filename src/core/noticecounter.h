@@ -23,6 +23,8 @@ public:
 
     // Every showing starts a full closing delay anew.
     void load(int seconds);
+    // The bar's time left moved: the count goes on from `seconds`, its sound beat unchanged.
+    void follow(int seconds) { m_noticeSeconds = qint16(seconds); }
     Step tick();        // the countdown timer
     bool closingTick(); // the closing timer; true when the window is to close
 

@@ -29,6 +29,23 @@ void RunState::pauseOrContinue()
     set(offersContinue(), !offersContinue());
 }
 
+RunState::Toggled RunState::toggle()
+{
+    switch (m_state) {
+    case State::Stopped:
+        start();
+        return Toggled::Started;
+    case State::Running:
+    case State::RunningOffersContinue:
+        set(false, true);
+        return Toggled::Paused;
+    case State::Paused:
+        break;
+    }
+    set(true, false);
+    return Toggled::Continued;
+}
+
 void RunState::timeUp()
 {
     set(false, offersContinue());

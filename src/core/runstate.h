@@ -17,8 +17,14 @@ public:
     bool isRunning() const;
     bool offersContinue() const;
 
+    // What a toggle did: a stopped bar starts, a counting one pauses, a paused one continues.
+    enum class Toggled { Started, Paused, Continued };
+
     void start();
     void pauseOrContinue();
+    // One key to begin, pause and go on, whatever the menu item offers; Started asks the
+    // caller for the rest of Start (the time left from the preset).
+    Toggled toggle();
     void timeUp();
     void applied(); // an accepted OK on the settings panel stops the countdown
 

@@ -16,6 +16,8 @@ public:
     bool isEmpty() const { return m_amberAt < 0 && m_redAt < 0; }
     Stage at(int secondsLeft, bool over = false) const;
 
+    bool operator==(const Stages &) const = default;
+
 private:
     int m_amberAt = -1;
     int m_redAt = -1;

@@ -51,7 +51,7 @@ Form3::~Form3()
     delete m_window.data();
 }
 
-void Form3::load(qint64 dueMs)
+void Form3::load(int seconds, qint64 dueMs)
 {
     auto *window = new NoticeForm(m_services.clock);
     m_window = window;
@@ -64,9 +64,8 @@ void Form3::load(qint64 dueMs)
 
     window->countTimer->startAt(dueMs);
 
-    m_counter.load(m_bar.reminderText().toInt());
-    showTwoDigits(m_counter.noticeSeconds(), window->tensDigit, window->unitsDigit,
-                  m_services.strip);
+    m_counter.load(seconds);
+    drawSeconds();
 
     const QSize digit = Layout::NoticeDigitSize.toPixels().size();
     for (PictureBox *image : {window->tensDigit, window->unitsDigit}) {
@@ -76,10 +75,16 @@ void Form3::load(qint64 dueMs)
     window->closeTimer->setEnabled(false);
 }
 
-void Form3::open(qint64 dueMs)
+void Form3::drawSeconds()
+{
+    showTwoDigits(m_counter.noticeSeconds(), m_window->tensDigit, m_window->unitsDigit,
+                  m_services.strip);
+}
+
+void Form3::open(int seconds, qint64 dueMs)
 {
     if (!isLoaded())
-        load(dueMs);
+        load(seconds, dueMs);
     if (!m_window->isVisible())
         m_window->show();
     m_window->raise();
@@ -87,10 +92,40 @@ void Form3::open(qint64 dueMs)
 
 void Form3::openClosingMessage(qint64 dueMs)
 {
+    // The count behind the message runs from the reminder list's number.
+    const int seconds = m_bar.reminderText().toInt();
     if (!isLoaded())
-        load(dueMs);
+        load(seconds, dueMs);
     m_window->showClosingMessage(closingMessage());
-    open(dueMs);
+    open(seconds, dueMs);
+}
+
+void Form3::follow(int seconds)
+{
+    if (!isLoaded() || !m_window->countTimer->isEnabled())
+        return;
+    m_counter.follow(seconds);
+    drawSeconds();
+}
+
+void Form3::finish(qint64 dueMs, bool owed)
+{
+    if (!isLoaded()) {
+        if (!owed)
+            return;
+        load(0, dueMs);
+        open(0, dueMs);
+    }
+    if (m_window->countTimer->isEnabled())
+        startClosing(dueMs);
+}
+
+void Form3::startClosing(qint64 dueMs)
+{
+    m_soundOwed = false;
+    m_window->showClosingMessage(closingMessage());
+    m_window->countTimer->setEnabled(false);
+    m_window->closeTimer->startAt(dueMs);
 }
 
 void Form3::unload()
@@ -114,16 +149,11 @@ void Form3::countTick()
         return;
     const NoticeCounter::Step step = m_counter.tick();
     if (step == NoticeCounter::Step::Closing) {
-        m_soundOwed = false;
-        window->showClosingMessage(closingMessage());
         // The closing delay runs from when this tick was due, like everything else.
-        const qint64 due = window->countTimer->lastDue();
-        window->countTimer->setEnabled(false);
-        window->closeTimer->startAt(due);
+        startClosing(window->countTimer->lastDue());
         return;
     }
-    showTwoDigits(m_counter.noticeSeconds(), window->tensDigit, window->unitsDigit,
-                  m_services.strip);
+    drawSeconds();
     // Ticks missed in a stall come in a burst: their alerts make one sound, at its end.
     m_soundOwed = m_soundOwed || step == NoticeCounter::Step::CountedWithSound;
     if (m_soundOwed && !window->countTimer->isBehind()) {

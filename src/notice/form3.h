@@ -41,8 +41,10 @@ public:
     Form3(const Services &services, BarReadout bar, QObject *parent = nullptr);
     ~Form3() override;
 
-    void open(qint64 dueMs) override;
+    void open(int seconds, qint64 dueMs) override;
     void openClosingMessage(qint64 dueMs) override;
+    void follow(int seconds) override;
+    void finish(qint64 dueMs, bool owed) override;
     void unload() override;
     bool isLoaded() const override { return !m_window.isNull(); }
 
@@ -51,7 +53,9 @@ public:
     const NoticeCounter &counter() const { return m_counter; }
 
 private:
-    void load(qint64 dueMs);
+    void load(int seconds, qint64 dueMs);
+    void drawSeconds();
+    void startClosing(qint64 dueMs);
     QRect centredGeometry() const;
     void countTick();
     void closeTick();

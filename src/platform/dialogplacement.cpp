@@ -18,21 +18,7 @@ DialogPlacement::DialogPlacement(QWidget *dialog, QWidget *anchor)
     dialog->installEventFilter(this);
 }
 
-DialogPlacement::~DialogPlacement()
-{
-    // The window manager hands the keyboard to its own last window when the dialog goes; the
-    // bar is not among its windows, so it has to take the keyboard back itself. Dialogs open
-    // only from the bar's open panel, which holds the keyboard.
-    QWidget *had = m_anchor.data();
-    if (!had || !had->isVisible())
-        return;
-    had->activateWindow();
-    // Some window managers move the focus only after the dialog is unmapped: ask again then.
-    QTimer::singleShot(250, had, [had] {
-        if (had->isVisible() && !had->isActiveWindow())
-            had->activateWindow();
-    });
-}
+DialogPlacement::~DialogPlacement() = default;
 
 QRect DialogPlacement::besideRect(const QRect &anchor, const QSize &size, const QRect &screen)
 {

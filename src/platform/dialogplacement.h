@@ -9,7 +9,7 @@ class QWidget;
 // Keeps the bar's own dialogs clear of the bar. The bar stays above every window, a modal box
 // included, so a dialog centred on it (as Qt and window managers place dialogs) would open
 // hidden under it and lock it. The dialog goes beside the bar instead, wholly on the bar's
-// screen, and the keyboard goes back to the bar once the dialog has closed.
+// screen. Where the keyboard goes once it has closed is WindowOps::dialogClosed().
 class DialogPlacement : public QObject
 {
     Q_OBJECT

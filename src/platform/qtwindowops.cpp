@@ -57,6 +57,15 @@ QScreen *QtWindowOps::findScreen(const QString &nameOrNumber)
     return isNumber && number >= 0 && number < screens.size() ? screens.at(number) : nullptr;
 }
 
+QString QtWindowOps::screenList()
+{
+    QStringList names;
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    for (qsizetype i = 0; i < screens.size(); ++i)
+        names << QStringLiteral("%1 (%2)").arg(screens.at(i)->name()).arg(i);
+    return names.join(u", ");
+}
+
 bool QtWindowOps::chooseScreen(const QString &nameOrNumber)
 {
     if (!findScreen(nameOrNumber))
@@ -106,6 +115,7 @@ void QtWindowOps::keepOnTop(QWidget *window)
 
 void QtWindowOps::lendKeyboard(QWidget *window)
 {
+    m_owedLender = 0;
     const quint32 focus = X11::inputFocus();
     if (focus != window->internalWinId())
         m_keyboardLender = focus;
@@ -133,9 +143,38 @@ void QtWindowOps::returnKeyboard(QWidget *window)
         X11::remap(window);
         return;
     }
-    // Only if the keyboard is still here: the user may have clicked elsewhere meanwhile.
+    // Only if the keyboard is still here: the user may have clicked elsewhere meanwhile. A
+    // dialog of ours that has it hands it on when it closes.
     if (lender && X11::inputFocus() == window->internalWinId())
         X11::setInputFocus(lender);
+    else if (lender && QApplication::activeModalWidget())
+        m_owedLender = lender;
+}
+
+void QtWindowOps::dialogClosed(QWidget *window)
+{
+    // Some window managers move the focus only after the dialog is unmapped: each hand-over
+    // is asked for again after this long.
+    constexpr int AskAgainMs = 250;
+    if (m_keyboardLent) {
+        if (!window->isVisible())
+            return;
+        window->activateWindow();
+        QTimer::singleShot(AskAgainMs, window, [this, window] {
+            if (m_keyboardLent && window->isVisible() && !window->isActiveWindow())
+                window->activateWindow();
+        });
+        return;
+    }
+    const quint32 lender = std::exchange(m_owedLender, 0);
+    if (!lender)
+        return;
+    X11::setInputFocus(lender);
+    QTimer::singleShot(AskAgainMs, window, [this, window, lender] {
+        const quint32 focus = X11::inputFocus();
+        if (!m_keyboardLent && (focus == 0 || focus == window->internalWinId()))
+            X11::setInputFocus(lender);
+    });
 }
 
 void QtWindowOps::watchScreen(QObject *context, ScreenChanged changed)

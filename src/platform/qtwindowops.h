@@ -41,10 +41,13 @@ public:
     bool chooseScreen(const QString &nameOrNumber) override;
     // The screen that `nameOrNumber` names now, or null.
     static QScreen *findScreen(const QString &nameOrNumber);
+    // The screens there are, as a speaker would name them: "NAME (0), NAME (1)".
+    static QString screenList();
     void showTopmost(QWidget *window, const QRect &geometry) override;
     void keepOnTop(QWidget *window) override;
     void lendKeyboard(QWidget *window) override;
     void returnKeyboard(QWidget *window) override;
+    void dialogClosed(QWidget *window) override;
     void watchScreen(QObject *context, ScreenChanged changed) override;
 
     static Qt::WindowFlags topmostFlags();
@@ -81,4 +84,7 @@ private:
     QMetaObject::Connection m_screenConnection;
     quint32 m_keyboardLender = 0; // the X window that had the keyboard; 0 when none is known
     bool m_keyboardLent = false;
+    // The panel closed while a dialog of ours had the keyboard: its lender gets it back when
+    // that dialog closes.
+    quint32 m_owedLender = 0;
 };

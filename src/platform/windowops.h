@@ -35,6 +35,10 @@ public:
     // keyboard is still with `window` then (the user may have clicked elsewhere meanwhile).
     virtual void lendKeyboard(QWidget *window) = 0;
     virtual void returnKeyboard(QWidget *window) = 0;
+    // One of the program's own dialogs over `window` has closed: the window manager hands the
+    // keyboard to a window of its own choosing, so it goes back to `window` while that still
+    // borrows it (the panel is open), otherwise to the window that lent it.
+    virtual void dialogClosed(QWidget *window) = 0;
 
     // Calls `changed` with the old and new geometry whenever that screen is resized, moved or
     // replaced (another primary, the chosen one unplugged or back), for as long as `context`

@@ -109,7 +109,10 @@ SettingsPanel::SettingsPanel(QWidget *surface, CommonDialog &dialog, MessageBox 
     m_chooser = std::make_unique<SoundChooser>(dialog, messages, soundPathBox, defaultSoundPath);
 
     connect(reminderList, &QComboBox::activated, this, &SettingsPanel::reminderPicked);
-    connect(browseButton, &QPushButton::clicked, this, [this] { m_chooser->choose(m_surface); });
+    connect(browseButton, &QPushButton::clicked, this, [this] {
+        m_chooser->choose(m_surface);
+        emit dialogClosed();
+    });
     connect(okButton, &QPushButton::clicked, this, &SettingsPanel::okClicked);
     connect(cancelButton, &QPushButton::clicked, this, &SettingsPanel::cancelClicked);
 }
@@ -135,9 +138,14 @@ void SettingsPanel::offerMinutesUpTo(int last)
 
 void SettingsPanel::showDefaults()
 {
-    minutesList->setCurrentIndex(minutesList->findText(QStringLiteral("6")));
-    secondsList->setCurrentIndex(secondsList->findText(QStringLiteral("0")));
-    reminderList->setCurrentIndex(reminderList->findText(QStringLiteral("30")));
+    pick(minutesList, DefaultMinutes);
+    pick(secondsList, DefaultSeconds);
+    pick(reminderList, DefaultReminder);
+}
+
+void SettingsPanel::pick(QComboBox *list, int value)
+{
+    list->setCurrentIndex(list->findText(QString::number(value)));
 }
 
 // Return and Enter press a focused button, as Space does: on the desktop this panel was made

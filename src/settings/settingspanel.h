@@ -26,8 +26,16 @@ public:
                   const QString &defaultSoundPath);
     ~SettingsPanel() override;
 
+    // What the lists show until the user picks: a six-minute talk with a reminder 30 s before
+    // its end, the length of a short talk and a point that leaves time to wrap up.
+    static constexpr int DefaultMinutes = 6;
+    static constexpr int DefaultSeconds = 0;
+    static constexpr int DefaultReminder = 30;
+
     void fillLists();    // "0".."59" in all three lists
-    void showDefaults(); // 6 minutes, 0 seconds, reminder 30
+    void showDefaults(); // the defaults above
+    // Shows `value` in `list` (one of the three lists above).
+    static void pick(QComboBox *list, int value);
     // Talks longer than an hour, given on the command line: the minutes list goes on to `last`.
     void offerMinutesUpTo(int last);
 
@@ -44,6 +52,7 @@ public:
 signals:
     void okClicked();
     void cancelClicked();
+    void dialogClosed(); // a dialog the panel opened has closed
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;

@@ -64,7 +64,7 @@ private:
         for (const FakeMessageBox::Shown &box : f.messages.shown)
             texts << box.title << box.text;
         texts << f.dialog.lastTitle << f.dialog.lastFilter;
-        f.form3->open(f.clock.nowMs());
+        f.form3->open(30, f.clock.nowMs());
         texts << f.form3->form()->messageLabel->text() << f.form3->form()->unitLabel->text();
         f.form3->openClosingMessage(f.clock.nowMs());
         texts << f.form3->form()->messageLabel->text();
@@ -184,7 +184,7 @@ private slots:
                 check(w, b->text(), r.width());
             }
         }
-        f.form3->open(f.clock.nowMs());
+        f.form3->open(30, f.clock.nowMs());
         const NoticeForm *notice = f.form3->form();
         check(notice->messageLabel, notice->messageLabel->text(),
               notice->tensDigit->x() - notice->messageLabel->x());

@@ -331,12 +331,13 @@ private slots:
         QTest::addColumn<QString>("reminder");
         QTest::addColumn<bool>("noReminder");
         QTest::addColumn<QStringList>("calls"); // "tick:call" after Start
-        QTest::addRow("reminder at 30") << 40 << "30" << false << QStringList{"10:open"};
+        QTest::addRow("reminder at 30")
+            << 40 << "30" << false << QStringList{"10:open 30", "41:finish"};
         QTest::addRow("reminder off: closing at time-up")
             << 40 << "30" << true << QStringList{"41:closing"};
         QTest::addRow("reminder 0 ticks the box") << 5 << "0" << false << QStringList{"6:closing"};
-        QTest::addRow("reminder equal to the talk never fires")
-            << 30 << "30" << false << QStringList{};
+        QTest::addRow("reminder equal to the talk: on the first tick")
+            << 30 << "30" << false << QStringList{"1:open 29", "31:finish"};
     }
 
     void noticeHandOvers()
@@ -369,9 +370,10 @@ private slots:
         f.bar->start();
         f.fakeNotice.calls.clear();
         f.clock.advance(5000);
-        QCOMPARE(f.fakeNotice.calls, QStringList{"open"}); // with 00:00 on the bar
+        QCOMPARE(f.fakeNotice.calls, QStringList{"open 0"}); // with 00:00 on the bar
         f.clock.advance(1000);
-        QCOMPARE(f.fakeNotice.calls, QStringList{"open"}); // time-up opens nothing more
+        // Time-up opens nothing more: the open notice says thanks.
+        QCOMPARE(f.fakeNotice.calls, (QStringList{"open 0", "finish"}));
     }
 
     void stalledLoopCatchesUp()
@@ -721,7 +723,7 @@ private slots:
                                      .adjust = true});
         f.fakeNotice.calls.clear();
         f.clock.advance(15'000);
-        QCOMPARE(f.fakeNotice.calls, QStringList{"open"});
+        QCOMPARE(f.fakeNotice.calls, QStringList{"open 30"});
         QCOMPARE(shownInColour(f), QStringLiteral("00:25 red"));
         f.bar->menu->addMinuteAction->trigger();
         QCOMPARE(f.fakeNotice.calls.last(), QStringLiteral("unload"));
@@ -729,31 +731,42 @@ private slots:
         f.clock.advance(54'000);
         QCOMPARE(f.fakeNotice.calls.last(), QStringLiteral("unload"));
         f.clock.advance(1000);
-        QCOMPARE(f.fakeNotice.calls.last(), QStringLiteral("open"));
+        QCOMPARE(f.fakeNotice.calls.last(), QStringLiteral("open 30"));
         f.bar->menu->removeMinuteAction->trigger();
         QCOMPARE(shownInColour(f), QStringLiteral("00:00 red"));
     }
 
-    // A minute less that jumps over the reminder point: no notice can come there, so the end
-    // brings the closing message, as with no reminder. Landing on it opens the notice.
+    // A minute less: landing at or below the reminder point opens the notice with the bar's
+    // time (a paused bar on its next tick), an open notice follows the bar, and the end says
+    // thanks.
     void aMinuteLessOverTheReminder_data()
     {
         QTest::addColumn<int>("secondsBefore"); // left when the minute goes
+        QTest::addColumn<bool>("paused");       // from before the minute goes to just after
         QTest::addColumn<QStringList>("calls"); // the notice's, from then to the end
-        QTest::addRow("1:10 to 0:10, over 0:30") << 70 << QStringList{"closing"};
-        QTest::addRow("1:30 to 0:30, onto it") << 90 << QStringList{"open"};
-        QTest::addRow("1:40 to 0:40, before it") << 100 << QStringList{"open"};
+        QTest::addRow("1:10 to 0:10, over 0:30") << 70 << false << QStringList{"open 10", "finish"};
+        QTest::addRow("1:30 to 0:30, onto it") << 90 << false << QStringList{"open 30", "finish"};
+        QTest::addRow("1:40 to 0:40, before it")
+            << 100 << false << QStringList{"open 30", "finish"};
+        QTest::addRow("paused, 1:30 to 0:30") << 90 << true << QStringList{"open 29", "finish"};
+        QTest::addRow("0:28 to 0:00 with the notice up")
+            << 28 << false << QStringList{"follow 0", "finish"};
     }
 
     void aMinuteLessOverTheReminder()
     {
         QFETCH(int, secondsBefore);
+        QFETCH(bool, paused);
         QFETCH(QStringList, calls);
         BarFixture f;
         StartOptions::apply(*f.bar, {.lengthSeconds = 120, .start = true, .adjust = true});
         f.clock.advance((120 - secondsBefore) * 1000);
         f.fakeNotice.calls.clear();
+        if (paused)
+            f.bar->pauseOrContinue();
         f.bar->menu->removeMinuteAction->trigger();
+        if (paused)
+            f.bar->pauseOrContinue();
         f.clock.advance(secondsBefore * 1000); // past the end
         QCOMPARE(f.fakeNotice.calls, calls);
     }

@@ -270,43 +270,78 @@ void TestSingleInstance::startOutcomes()
 
 void TestSingleInstance::runningBarAnswers_data()
 {
+    QTest::addColumn<QStringList>("first"); // an earlier request, or a pick left on the panel
     QTest::addColumn<QString>("verb");
     QTest::addColumn<QStringList>("lines");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("reply"); // a part of it
     QTest::addColumn<QString>("shown"); // the bar's digits afterwards
     QTest::addColumn<bool>("running");
+    QTest::addColumn<QString>("later"); // the digits 9 s later, past the end, or "over"; "": any
     const QString options = RemoteOptions::Verb;
-    QTest::addRow("a length, as OK") << options << QStringList{u"length=20:00"_s} << true
-                                     << u"options applied"_s << u"20:00"_s << false;
-    QTest::addRow("a length and start") << options << QStringList{u"length=1:30"_s, u"start=true"_s}
-                                        << true << u"applied"_s << u"01:30"_s << true;
+    const QStringList none;
+    const QStringList overtime{u"at-zero=overtime"_s};
+    const QStringList pickedOneMinute{u"pick Combo1 1"_s};
+    QTest::addRow("a length, as OK")
+        << none << options << QStringList{u"length=20:00"_s} << true
+        << u"length 20:00, reminder 5 s"_s << u"20:00"_s << false << u""_s;
+    QTest::addRow("a length and start")
+        << none << options << QStringList{u"length=1:30"_s, u"start=true"_s} << true << u"started"_s
+        << u"01:30"_s << true << u"01:21"_s;
     QTest::addRow("toggle pauses the running bar")
-        << options << QStringList{u"toggle=true"_s} << true << u"paused"_s << u"00:08"_s << false;
+        << none << options << QStringList{u"toggle=true"_s} << true << u"paused"_s << u"00:08"_s
+        << false << u""_s;
+    QTest::addRow("toggle starts a ready bar")
+        << QStringList{u"length=0:08"_s} << options << QStringList{u"toggle=true"_s} << true
+        << u"started"_s << u"00:08"_s << true << u"00:08"_s;
     QTest::addRow("a minute more, while running")
-        << options << QStringList{u"add-minute=true"_s} << true << u"more"_s << u"01:08"_s << true;
-    QTest::addRow("a sound without its folder") << options << QStringList{u"sound=bell.wav"_s}
-                                                << false << u"absolute"_s << u"00:08"_s << true;
+        << none << options << QStringList{u"add-minute=true"_s} << true << u"more"_s << u"01:08"_s
+        << true << u"00:59"_s;
+    QTest::addRow("a sound without its folder")
+        << none << options << QStringList{u"sound=bell.wav"_s} << false << u"absolute"_s
+        << u"00:08"_s << true << u""_s;
     QTest::addRow("a reminder above the length")
-        << options << QStringList{u"length=0:10"_s, u"reminder=20"_s} << false << u"more than"_s
-        << u"00:08"_s << true;
-    QTest::addRow("a screen the desktop lacks") << options << QStringList{u"screen=missing"_s}
-                                                << false << u"missing"_s << u"00:08"_s << true;
-    QTest::addRow("the language, after start-up")
-        << options << QStringList{u"lang=en"_s} << false << u"--lang"_s << u"00:08"_s << true;
-    QTest::addRow("an unknown verb")
-        << u"pause"_s << QStringList{} << false << u"'pause'"_s << u"00:08"_s << true;
+        << none << options << QStringList{u"length=0:10"_s, u"reminder=20"_s} << false
+        << u"more than"_s << u"00:08"_s << true << u""_s;
+    QTest::addRow("a reminder above the applied length: refused at once, no box")
+        << none << options << QStringList{u"reminder=45"_s} << false << u"设置无效"_s << u"00:08"_s
+        << true << u""_s;
+    QTest::addRow("a screen the desktop lacks")
+        << none << options << QStringList{u"screen=missing"_s} << false << u"missing"_s
+        << u"00:08"_s << true << u""_s;
+    QTest::addRow("the language waits for the next start, the length applies")
+        << none << options << QStringList{u"lang=zh"_s, u"length=0:05"_s} << true << u"--lang"_s
+        << u"00:05"_s << false << u""_s;
+    QTest::addRow("--adjust keeps overtime")
+        << overtime << options << QStringList{u"adjust=true"_s} << true << u"minute items"_s
+        << u"00:08"_s << true << u"over"_s;
+    QTest::addRow("--stages keeps overtime")
+        << overtime << options << QStringList{u"stages=0:02"_s} << true << u"stages 0:02"_s
+        << u"00:08"_s << true << u"over"_s;
+    QTest::addRow("a second --stages is taken")
+        << QStringList{u"stages=0:05"_s} << options << QStringList{u"stages=0:02"_s} << true
+        << u"stages 0:02"_s << u"00:08"_s << true << u""_s;
+    QTest::addRow("the border leaves the talk and unapplied picks alone")
+        << pickedOneMinute << options << QStringList{u"borderless=true"_s} << true
+        << u"borderless"_s << u"00:08"_s << true << u"00:08"_s;
+    QTest::addRow("a reminder takes the applied length, not the pick")
+        << pickedOneMinute << options << QStringList{u"reminder=3"_s} << true
+        << u"length 0:08, reminder 3 s"_s << u"00:08"_s << false << u""_s;
+    QTest::addRow("an unknown verb") << none << u"pause"_s << QStringList{} << false << u"'pause'"_s
+                                     << u"00:08"_s << true << u""_s;
 }
 
 // A bar set to 0:08 and running, asked by a later start.
 void TestSingleInstance::runningBarAnswers()
 {
+    QFETCH(QStringList, first);
     QFETCH(QString, verb);
     QFETCH(QStringList, lines);
     QFETCH(bool, ok);
     QFETCH(QString, reply);
     QFETCH(QString, shown);
     QFETCH(bool, running);
+    QFETCH(QString, later);
     BarFixture f;
     f.apply(0, 8, u"5"_s);
     f.bar->start();
@@ -315,15 +350,23 @@ void TestSingleInstance::runningBarAnswers()
     remote.activate();
     QCOMPARE(f.windows.shown.last(), f.bar->geometry());
 
+    for (const QString &step : first) {
+        const QStringList words = step.split(u' ');
+        if (words.first() == u"pick"_s)
+            f.pick(qPrintable(words.at(1)), words.at(2));
+        else
+            QVERIFY(remote.command(RemoteOptions::Verb, {step}).ok);
+    }
     const CommandReply r = remote.command(verb, lines);
     QCOMPARE(r.ok, ok);
     QVERIFY2(r.message.contains(reply), qPrintable(r.message));
+    QCOMPARE(r.invalid, !ok);
+    QVERIFY(f.messages.shown.isEmpty());
     QCOMPARE(f.shown(), shown);
     QCOMPARE(f.bar->tickTimer->isEnabled(), running);
-    if (lines.contains(u"add-minute=true"_s)) {
-        f.clock.advance(1000); // and counts on from there
-        QCOMPARE(f.shown(), u"01:07"_s);
-    }
+    f.clock.advance(9000);
+    if (!later.isEmpty())
+        QCOMPARE(f.bar->countdown().isOver() ? u"over"_s : f.shown(), later);
 }
 
 // What a later start sends is read back as it was meant.

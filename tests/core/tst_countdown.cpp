@@ -90,7 +90,7 @@ private slots:
         QFETCH(bool, noReminder);
         QFETCH(QStringList, shown);
         QFETCH(QList<int>, timeUpTicks);
-        Countdown c = talk(mode, 2);
+        Countdown c = talk(mode, 2, 0);
         QStringList got;
         QList<int> timeUps;
         for (int tick = 1; tick <= shown.size(); ++tick) {
@@ -99,7 +99,7 @@ private slots:
             if (r.timeUp)
                 timeUps << tick;
             QCOMPARE(r.openClosingMessage, r.timeUp && noReminder);
-            QVERIFY(!r.openNotice);
+            QCOMPARE(r.openNotice, !noReminder && tick == 2); // a reminder at 0: with 00:00
         }
         QCOMPARE(got, shown);
         QCOMPARE(timeUps, timeUpTicks);
@@ -154,34 +154,36 @@ private slots:
         QTest::addColumn<int>("ticksBefore");
         QTest::addColumn<QString>("moves"); // + a minute more, - a minute less
         QTest::addColumn<QString>("shown");
-        QTest::addColumn<bool>("reminderNow"); // landed on the reminder point (30)
         QTest::addColumn<int>("nextReminder"); // ticks later, 0: none
         QTest::addColumn<int>("nextTimeUp");   // ticks later, 0: none
+        QTest::addColumn<bool>("closingOwed"); // the time-up brings the closing message
         const int reset = 0, hold = 1, over = 2;
         QTest::addRow("+") << reset << 300 << 0 << "+"
-                           << "06:00" << false << 330 << 361;
+                           << "06:00" << 330 << 361 << false;
         QTest::addRow("+ up to 99:59") << reset << 5970 << 0 << "+"
-                                       << "99:59" << false << 5969 << 6000;
+                                       << "99:59" << 5969 << 6000 << false;
         QTest::addRow("+ after the reminder: it comes again") << reset << 60 << 40 << "+"
-                                                              << "01:20" << false << 50 << 81;
-        QTest::addRow("- onto the reminder point") << reset << 90 << 0 << "-"
-                                                   << "00:30" << true << 0 << 31;
-        QTest::addRow("- past the reminder point") << reset << 80 << 0 << "-"
-                                                   << "00:20" << false << 0 << 21;
+                                                              << "01:20" << 50 << 81 << false;
+        QTest::addRow("- onto the reminder point: the next tick reminds")
+            << reset << 90 << 0 << "-"
+            << "00:30" << 1 << 31 << false;
+        QTest::addRow("- past the reminder point: the next tick reminds")
+            << reset << 80 << 0 << "-"
+            << "00:20" << 1 << 21 << false;
         QTest::addRow("- under a minute: 00:00, time-up next") << reset << 40 << 0 << "-"
-                                                               << "00:00" << false << 0 << 1;
+                                                               << "00:00" << 0 << 1 << true;
         QTest::addRow("- at 00:00") << reset << 0 << 0 << "--"
-                                    << "00:00" << false << 0 << 1;
+                                    << "00:00" << 0 << 1 << true;
         QTest::addRow("+ held 00:00") << hold << 5 << 6 << "+"
-                                      << "01:00" << false << 30 << 61;
+                                      << "01:00" << 30 << 61 << false;
         QTest::addRow("+ 20 s over") << over << 0 << 20 << "+"
-                                     << "00:40" << false << 10 << 41;
+                                     << "00:40" << 10 << 41 << false;
         QTest::addRow("+ 60 s over") << over << 0 << 60 << "+"
-                                     << "00:00" << false << 0 << 1;
+                                     << "00:00" << 0 << 1 << true;
         QTest::addRow("+ 90 s over") << over << 0 << 90 << "+"
-                                     << "+00:30" << false << 0 << 0;
+                                     << "+00:30" << 0 << 0 << false;
         QTest::addRow("- over: nothing left to take") << over << 0 << 20 << "-"
-                                                      << "+00:20" << false << 0 << 0;
+                                                      << "+00:20" << 0 << 0 << false;
     }
 
     void adjust()
@@ -191,27 +193,32 @@ private slots:
         QFETCH(int, ticksBefore);
         QFETCH(QString, moves);
         QFETCH(QString, shown);
-        QFETCH(bool, reminderNow);
         QFETCH(int, nextReminder);
         QFETCH(int, nextTimeUp);
+        QFETCH(bool, closingOwed);
         Countdown c = talk(mode, preset);
         for (int i = 0; i < ticksBefore; ++i)
             c.tick(Qt::Unchecked);
         for (const QChar move : moves)
             move == QLatin1Char('+') ? c.addMinute() : c.removeMinute();
         QCOMPARE(TestCountdown::shown(c), shown);
-        QCOMPARE(c.reminderDue(Qt::Unchecked), reminderNow);
         int reminder = 0;
         int timeUp = 0;
+        bool owed = false;
         for (int tick = 1; tick <= 6001 && !timeUp; ++tick) {
             const Countdown::TickResult r = c.tick(Qt::Unchecked);
-            if (r.openNotice && !reminder)
+            if (r.openNotice)
+                QVERIFY2(!reminder, "one reminder a talk");
+            if (r.openNotice)
                 reminder = tick;
-            if (r.timeUp)
+            if (r.timeUp) {
                 timeUp = tick;
+                owed = r.closingMessageOwed;
+            }
         }
         QCOMPARE(reminder, nextReminder);
         QCOMPARE(timeUp, nextTimeUp);
+        QCOMPARE(owed, closingOwed);
     }
 
     void oneMinuteTalk()
@@ -282,8 +289,11 @@ private slots:
         QTest::addRow("1:00 at 59 fires on entering the last minute")
             << 1 << 0 << 59 << 0 << QList<int>{1};
         QTest::addRow("3:00 at 59") << 3 << 0 << 59 << 0 << QList<int>{121};
-        QTest::addRow("0:59 at 59 equals the talk, never") << 0 << 59 << 59 << 0 << QList<int>{};
-        QTest::addRow("0:30 at 30 equals the talk, never") << 0 << 30 << 30 << 0 << QList<int>{};
+        QTest::addRow("0:59 at 59 equals the talk: first tick")
+            << 0 << 59 << 59 << 0 << QList<int>{1};
+        QTest::addRow("0:30 at 30 equals the talk: first tick")
+            << 0 << 30 << 30 << 0 << QList<int>{1};
+        QTest::addRow("0:06 at 6") << 0 << 6 << 6 << 0 << QList<int>{1};
         QTest::addRow("0:31 at 30") << 0 << 31 << 30 << 0 << QList<int>{1};
         QTest::addRow("switched off") << 2 << 0 << 30 << 1 << QList<int>{};
         QTest::addRow("greyed") << 2 << 0 << 30 << 2 << QList<int>{};

@@ -44,10 +44,8 @@ private slots:
             const char *command;
             State to[4]; // from S, R, P, RC
         } table[] = {
-            {"start", {R, R, RC, RC}},
-            {"pause/continue", {P, P, R, R}},
-            {"time-up", {S, S, P, P}},
-            {"apply", {S, S, P, P}},
+            {"start", {R, R, RC, RC}}, {"pause/continue", {P, P, R, R}}, {"time-up", {S, S, P, P}},
+            {"apply", {S, S, P, P}},   {"toggle", {R, P, R, P}},
         };
         const State from[] = {S, R, P, RC};
         const char *names[] = {"stopped", "running", "paused", "running, offers continue"};
@@ -71,6 +69,8 @@ private slots:
             r.pauseOrContinue();
         else if (command == QLatin1String("time-up"))
             r.timeUp();
+        else if (command == QLatin1String("toggle"))
+            r.toggle();
         else
             r.applied();
         QCOMPARE(r.state(), to);

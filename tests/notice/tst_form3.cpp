@@ -4,6 +4,8 @@
 #include "noticeform.h"
 #include "picturebox.h"
 #include "settingspanel.h"
+#include "startoptions.h"
+#include "talkoptions.h"
 
 #include <QCheckBox>
 #include <QCoreApplication>
@@ -77,8 +79,7 @@ private:
 
     static void openWith(BarFixture &f, const QString &reminder)
     {
-        f.pick("Combo3", reminder);
-        f.form3->open(f.clock.nowMs());
+        f.form3->open(reminder.toInt(), f.clock.nowMs());
     }
 
     static bool showsTheLayout(const NoticeForm *w)
@@ -156,13 +157,37 @@ private slots:
         QCOMPARE(f.noticeShown(), f.shown().right(2));
     }
 
-    void shownNumberIsTheListNotTheAppliedReminder()
+    // The notice shows the bar's time: an unapplied pick in the reminder list changes nothing.
+    void shownNumberIsTheBarsTime()
     {
         Fixture f;
         f.apply(1, 0, "20");
-        openWith(f, "7");
-        QCOMPARE(f.noticeShown(), QStringLiteral("07"));
-        QCOMPARE(f.bar->countdown().reminderSeconds(), qint16(20));
+        f.pick("Combo3", "7");
+        f.bar->start();
+        f.clock.advance(40'000);
+        QCOMPARE(f.noticeShown(), QStringLiteral("20"));
+    }
+
+    // The bar's time moves while the notice counts: the notice shows the bar's seconds, and
+    // the bar's time-up brings the closing message at once and the close four ticks later.
+    void noticeFollowsAMinuteLess()
+    {
+        Fixture f;
+        StartOptions::apply(*f.bar, {.lengthSeconds = 33, .start = true, .adjust = true});
+        f.clock.advance(5000);
+        QCOMPARE(f.noticeShown(), QStringLiteral("28"));
+        f.clock.advance(400);
+        f.bar->removeMinute();
+        QCOMPARE(f.noticeShown(), QStringLiteral("00"));
+        f.clock.advance(600);
+        QCOMPARE(f.shown(), QStringLiteral("00:33"));
+        QCOMPARE(f.form3->form()->messageLabel->text(), Form3::closingMessage());
+        const int played = int(f.sound.played.size());
+        f.clock.advance(3000);
+        QVERIFY(f.form3->isLoaded());
+        f.clock.advance(1000);
+        QVERIFY(!f.form3->isLoaded());
+        QCOMPARE(f.sound.played.size(), played); // no alert behind the message
     }
 
     void firstShowingFromTheBar()
@@ -296,7 +321,6 @@ private slots:
     {
         Fixture f;
         f.apply(0, 20, "15");
-        f.pick("Combo3", "30"); // shown by the notice, not applied
         f.bar->start();
         f.clock.advance(5000);
         QPointer<NoticeForm> w = f.form3->form();
@@ -310,10 +334,11 @@ private slots:
         QCOMPARE(f.windows.shown.size(), placed);
         QCOMPARE(w->messageLabel->text(), Form3::closingMessage());
         QVERIFY(!w->tensDigit->isVisible());
-        QCOMPARE(f.form3->counter().noticeSeconds(), qint16(14));
-        const Showing s = follow(f);
-        QCOMPARE(s.closingTick, 15);
-        QCOMPARE(s.unloadTick, 19);
+        QCOMPARE(f.form3->counter().noticeSeconds(), qint16(0)); // in step with the bar
+        f.clock.advance(3000);
+        QVERIFY(f.form3->isLoaded());
+        f.clock.advance(1000);
+        QVERIFY(!f.form3->isLoaded());
     }
 
     void closingMessageIsShownWhole_data()

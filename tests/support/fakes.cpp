@@ -35,10 +35,24 @@ void FakeCommonDialog::ShowOpen(QWidget *)
         setFileName(answer);
 }
 
-void FakeNotice::open(qint64)
+void FakeNotice::open(int seconds, qint64)
 {
-    calls.append(QStringLiteral("open"));
+    calls.append(QStringLiteral("open %1").arg(seconds));
     loaded = true;
+}
+
+void FakeNotice::follow(int seconds)
+{
+    if (loaded)
+        calls.append(QStringLiteral("follow %1").arg(seconds));
+}
+
+// Only what changes what the speaker sees is recorded.
+void FakeNotice::finish(qint64, bool owed)
+{
+    if (loaded || owed)
+        calls.append(QStringLiteral("finish"));
+    loaded = loaded || owed;
 }
 
 void FakeNotice::openClosingMessage(qint64)

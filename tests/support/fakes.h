@@ -36,6 +36,8 @@ public:
     void keepOnTop(QWidget *) override { ++keepOnTopCalls; }
     void lendKeyboard(QWidget *) override { ++keyboardLent; }
     void returnKeyboard(QWidget *) override { ++keyboardReturned; }
+    void dialogClosed(QWidget *) override { ++dialogsClosed; }
+    int dialogsClosed = 0;
     void watchScreen(QObject *context, ScreenChanged changed) override;
 
     // As if the primary screen had been resized or replaced.
@@ -87,11 +89,13 @@ public:
 class FakeNotice final : public NoticeHandle
 {
 public:
-    QStringList calls; // "open", "closing", "unload"
+    QStringList calls; // "open 30", "closing", "follow 0", "finish", "unload"
     bool loaded = false;
 
-    void open(qint64 dueMs) override;
+    void open(int seconds, qint64 dueMs) override;
     void openClosingMessage(qint64 dueMs) override;
+    void follow(int seconds) override;
+    void finish(qint64 dueMs, bool owed) override;
     void unload() override;
     bool isLoaded() const override { return loaded; }
 };

@@ -7,6 +7,7 @@
 #include "desktopsession.h"
 
 #include <QFile>
+#include <QProcess>
 #include <QRegularExpression>
 #include <QTemporaryDir>
 #include <QTest>
@@ -26,6 +27,7 @@ private slots:
     void wrongFileTypeBoxBesideBar();
     void returnPressesFocusedButtons_data();
     void returnPressesFocusedButtons();
+    void dialogOutlivingThePanel();
     void draggedBarStaysOnScreen();
     void boxBesideDraggedBar();
 
@@ -156,6 +158,28 @@ void TestBarDialogs::returnPressesFocusedButtons()
     if (applies)
         QTRY_COMPARE(m_bar.read(), u"00:08"_s);
     QTRY_COMPARE(m_session.focusedWindow(), m_show);
+}
+
+// A later start applies a length (closing the panel as OK would) while the file dialog is
+// open: once the dialog goes, the keyboard goes back to the show, not to the collapsed bar.
+void TestBarDialogs::dialogOutlivingThePanel()
+{
+    openSettings();
+    QVERIFY(m_session.click(client() + BrowseButton.center()));
+    const QList<WindowId> dialog =
+        m_session.findWindows(u"^选择wav文件$"_s, DesktopSession::Match::Name, 5000);
+    QCOMPARE(dialog.size(), 1);
+    QTRY_COMPARE(m_session.focusedWindow(), dialog.first());
+    QProcess later;
+    later.start(qEnvironmentVariable("TC_PROGRAM"), {u"0:08"_s});
+    QVERIFY(later.waitForFinished(30000));
+    QCOMPARE(later.exitCode(), 0);
+    QTRY_VERIFY(barFrame().height() < ExpandedHeight);
+    QVERIFY(m_session.key(u"Escape"_s));
+    QTRY_VERIFY(!m_session.windowInfo(dialog.first()).viewable);
+    QTRY_COMPARE(m_session.focusedWindow(), m_show);
+    QTest::qWait(500); // a late focus change would show by now
+    QCOMPARE(m_session.focusedWindow(), m_show);
 }
 
 void TestBarDialogs::draggedBarStaysOnScreen()
