@@ -170,9 +170,10 @@ void QtWindowOps::dialogClosed(QWidget *window)
     if (!lender)
         return;
     X11::setInputFocus(lender);
-    QTimer::singleShot(AskAgainMs, window, [this, window, lender] {
+    QTimer::singleShot(AskAgainMs, window, [this, lender] {
         const quint32 focus = X11::inputFocus();
-        if (!m_keyboardLent && (focus == 0 || focus == window->internalWinId()))
+        // Nobody, or a window of ours, has it: the window manager's choice.
+        if (!m_keyboardLent && (focus == 0 || QGuiApplication::focusWindow()))
             X11::setInputFocus(lender);
     });
 }
