@@ -120,21 +120,17 @@ void TestBarOptions::laterStartsDriveTheRunningBar()
     QVERIFY(m_bar.windows().isEmpty());
 }
 
-// The number picks a screen (RIGHT, as Qt lists them here); when the other one goes and comes
-// back, the list is renumbered, and the bar stays where it is.
+// The number picks LEFT (as Qt lists the screens here); unplugged, LEFT leaves the list and
+// comes back at its end, and the bar comes back with it, not to the screen now numbered 0.
 void TestBarOptions::screenChosenByNumberIsFollowedByName()
 {
-    QVERIFY(m_session.startProgram({u"--screen"_s, u"1"_s}));
+    QVERIFY(m_session.startProgram({u"--screen"_s, u"0"_s}));
     QVERIFY(m_bar.findBar() != 0);
-    const QPoint corner = m_bar.geometry().topRight();
-    QVERIFY(corner == cornerOf(0) || corner == cornerOf(1920));
-    const bool onLeft = corner == cornerOf(0);
-    const QString other = onLeft ? u"RIGHT"_s : u"LEFT"_s;
-    QVERIFY(xrandr({u"--delmonitor"_s, other}));
-    QVERIFY(addMonitor(other, onLeft ? 1920 : 0));
-    // Time for the bar to follow a wrong screen, had it taken the number again.
-    QTest::qWait(2000);
-    QCOMPARE(m_bar.geometry().topRight(), corner);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar.geometry().topRight(), cornerOf(0), 5000);
+    QVERIFY(xrandr({u"--delmonitor"_s, u"LEFT"_s}));
+    QTRY_VERIFY_WITH_TIMEOUT(m_bar.geometry().topRight() != cornerOf(0), 5000);
+    QVERIFY(addMonitor(u"LEFT"_s, 0));
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar.geometry().topRight(), cornerOf(0), 5000);
     m_session.stopProgram();
 }
 
