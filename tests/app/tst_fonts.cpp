@@ -165,6 +165,20 @@ private slots:
             option.initFrom(w);
             if (const auto *label = qobject_cast<const QLabel *>(w)) {
                 check(w, label->text(), label->contentsRect().width());
+                // Its letters clear of every other control, by 3 px after them as the Chinese
+                // ones are ("min" ran into the seconds list); the Chinese ones exactly where
+                // they are laid out.
+                const QRect letters(w->x() + label->contentsRect().left() - 1, w->y(),
+                                    w->fontMetrics().horizontalAdvance(label->text()) + 4,
+                                    w->height());
+                for (const QWidget *other :
+                     w->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+                    if (other != w && other->isVisibleTo(f.bar.get())
+                        && other->geometry().intersects(letters))
+                        cut << w->objectName() + QLatin1String(" touches ") + other->objectName();
+                }
+                if (lang == QLatin1String("zh") && w->geometry() != c.geometry.toPixels())
+                    cut << w->objectName() + QLatin1String(" moved");
             } else if (const auto *box = qobject_cast<const QCheckBox *>(w)) {
                 const QRect r = w->style()->subElementRect(QStyle::SE_CheckBoxContents, &option, w);
                 check(w, box->text(), r.width());
