@@ -40,8 +40,10 @@ Application::Application(const TalkOptions &options)
     m_parts->bar = &m_parts->barWindow;
     QObject::connect(&m_parts->barWindow, &Form2::exited, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
+    // Start-up has refused a typed screen that is not there; one from the options file is
+    // waited for.
     if (options.screen)
-        m_parts->windows.chooseScreen(*options.screen);
+        m_parts->windows.awaitScreen(*options.screen);
     m_parts->barWindow.load();
     StartOptions::apply(m_parts->barWindow, options);
 }

@@ -2,6 +2,7 @@
 
 #include "optionsfile.h"
 #include "optionvalues.h"
+#include "soundfilecheck.h"
 
 #include <QCommandLineParser>
 #include <QDir>
@@ -14,7 +15,47 @@ namespace {
 using OptionValues::Kind;
 
 constexpr qsizetype HelpIndent = 24;
+// Terminal columns; a CJK character takes two of them.
 constexpr qsizetype HelpWidth = 79;
+
+// East Asian wide characters (Hangul Jamo, CJK and its punctuation, Hangul syllables, CJK
+// compatibility ideographs and forms, fullwidth forms, the supplementary ideographs) fill two
+// terminal columns.
+bool wide(char32_t c)
+{
+    return (c >= 0x1100 && c <= 0x115F) || (c >= 0x2E80 && c <= 0xA4CF)
+           || (c >= 0xAC00 && c <= 0xD7A3) || (c >= 0xF900 && c <= 0xFAFF)
+           || (c >= 0xFE30 && c <= 0xFE4F) || (c >= 0xFF00 && c <= 0xFF60)
+           || (c >= 0xFFE0 && c <= 0xFFE6) || (c >= 0x20000 && c <= 0x3FFFD);
+}
+
+qsizetype columns(const QString &text)
+{
+    qsizetype n = 0;
+    for (const char32_t c : text.toUcs4())
+        n += wide(c) ? 2 : 1;
+    return n;
+}
+
+// `text` word-wrapped to HelpWidth columns: its first words after `line`, every further line
+// indented by `indent` spaces.
+QString wrapped(QString line, const QString &text, qsizetype indent)
+{
+    QString out;
+    bool empty = true; // no word on this line yet
+    for (const QString &word : text.split(QLatin1Char(' '))) {
+        if (!empty && columns(line) + 1 + columns(word) > HelpWidth) {
+            out += line + QLatin1Char('\n');
+            line = QString(indent, QLatin1Char(' '));
+            empty = true;
+        }
+        if (!empty)
+            line += QLatin1Char(' ');
+        line += word;
+        empty = false;
+    }
+    return out + line + QLatin1Char('\n');
+}
 
 // One option of --help: its names, then its description word-wrapped in a column of its own.
 QString helpRow(const QString &names, const QString &description)
@@ -25,19 +66,7 @@ QString helpRow(const QString &names, const QString &description)
         text = line + QLatin1Char('\n');
         line.clear();
     }
-    line = line.leftJustified(HelpIndent);
-    bool first = true;
-    for (const QString &word : description.split(QLatin1Char(' '))) {
-        if (!first && line.size() + 1 + word.size() > HelpWidth) {
-            text += line + QLatin1Char('\n');
-            line = QString(HelpIndent, QLatin1Char(' '));
-        } else if (!first) {
-            line += QLatin1Char(' ');
-        }
-        line += word;
-        first = false;
-    }
-    return text + line + QLatin1Char('\n');
+    return text + wrapped(line.leftJustified(HelpIndent), description, HelpIndent);
 }
 
 QString helpRows(Kind first, Kind second)
@@ -87,40 +116,40 @@ std::optional<QString> negativeLength(const QStringList &arguments)
 
 QString lengthError(const QString &text, const QString &reason)
 {
-    return QStringLiteral("length '%1': %2").arg(text, reason);
+    return QStringLiteral("length '%1': %2").arg(OptionValues::quoted(text), reason);
 }
 
 } // namespace
 
 QString helpText()
 {
-    return QStringLiteral(
-               "Usage: talk-countdown [OPTIONS] [LENGTH]\n"
-               "\n"
-               "演讲倒计时: a countdown bar for speakers. It sits in the top-right corner of\n"
-               "the screen above every window, a full-screen slide show included, and never\n"
-               "takes the keyboard focus. Right-click the bar for Start (启动), Pause (暂停),\n"
-               "Settings (设置) and Exit (退出).\n"
-               "\n"
-               "LENGTH is the talk's length in minutes (20) or as m:ss (20:00, 1:30), up to\n"
+    const auto paragraph = [](const QString &text) { return wrapped({}, text, 0); };
+    return QStringLiteral("Usage: talk-countdown [OPTIONS] [LENGTH]\n\n")
+           + paragraph(QStringLiteral(
+               "演讲倒计时: a countdown bar for speakers. It sits in the top-right corner of the "
+               "screen above every window, a full-screen slide show included, and never takes "
+               "the keyboard focus. Right-click the bar for Start (启动), Pause (暂停), Settings "
+               "(设置) and Exit (退出)."))
+           + QLatin1Char('\n')
+           + paragraph(QStringLiteral(
+               "LENGTH is the talk's length in minutes (20) or as m:ss (20:00, 1:30), up to "
                "99:59. The bar starts ready with it, stopped, as after 确定 on the settings "
-               "panel.\n"
-               "\n"
-               "Settings:\n")
-           + helpRows(Kind::Setting, Kind::Flag)
+               "panel."))
+           + QStringLiteral("\nSettings:\n") + helpRows(Kind::Setting, Kind::Flag)
            + QStringLiteral("\nCommands for the bar that already runs:\n")
-           + helpRows(Kind::Command, Kind::Command)
-           + QStringLiteral(
-               "\n"
-               "  -h, --help            show this help and exit\n"
-               "  -v, --version         show the version and exit\n"
-               "\n"
-               "The options file $XDG_CONFIG_HOME/talk-countdown/talk-countdown.conf (or\n"
-               "~/.config/talk-countdown/talk-countdown.conf) takes the settings as keys, and\n"
-               "LENGTH as \"length\": for example reminder=30, borderless=true, length=20:00.\n"
-               "The command line wins over it; the program never writes it. Without arguments\n"
-               "and without that file every run starts from the defaults; nothing is saved.\n"
-               "Bad input ends the program with status 2.\n");
+           + helpRows(Kind::Command, Kind::Command) + QLatin1Char('\n')
+           + helpRow(QStringLiteral("-h, --help"), QStringLiteral("show this help and exit"))
+           + helpRow(QStringLiteral("-v, --version"), QStringLiteral("show the version and exit"))
+           + QLatin1Char('\n')
+           + paragraph(QStringLiteral(
+               "The options file $XDG_CONFIG_HOME/talk-countdown/talk-countdown.conf (or "
+               "~/.config/talk-countdown/talk-countdown.conf) takes the settings as keys, and "
+               "LENGTH as \"length\": for example reminder=30, borderless=true, length=20:00. "
+               "The command line wins over it; the program never writes it. A value in it that "
+               "cannot be used is reported and left out; a screen not plugged in is waited for. "
+               "Without arguments and without that "
+               "file every run starts from the defaults; nothing is saved. Bad input on the "
+               "command line ends the program with status 2, no display with status 1."));
 }
 
 QString versionText()
@@ -146,10 +175,9 @@ Outcome check(const QStringList &arguments,
         parser.addOption(QCommandLineOption(option.name, option.help, option.valueName));
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
-        return refuse(
-            unknown.isEmpty()
-                ? parser.errorText()
-                : QStringLiteral("unknown option '%1' (try --help)").arg(dashed(unknown.first())));
+        return refuse(unknown.isEmpty() ? parser.errorText()
+                                        : QStringLiteral("unknown option '%1' (try --help)")
+                                              .arg(OptionValues::quoted(dashed(unknown.first()))));
     }
     Outcome outcome;
     if (parser.isSet(help) || parser.isSet(version)) {
@@ -160,7 +188,8 @@ Outcome check(const QStringList &arguments,
     TalkOptions &given = outcome.commandLine;
     const QStringList positional = parser.positionalArguments();
     if (positional.size() > 1)
-        return refuse(QStringLiteral("one LENGTH expected, not '%1'").arg(positional.join("' '")));
+        return refuse(QStringLiteral("one LENGTH expected, not '%1'")
+                          .arg(OptionValues::quoted(positional.join("' '"))));
     if (!positional.isEmpty()) {
         if (const auto reason = OptionValues::set(given, OptionValues::LengthKey,
                                                   positional.first(), QDir::currentPath()))
@@ -172,7 +201,8 @@ Outcome check(const QStringList &arguments,
         const QString text =
             option.kind == Kind::Setting ? parser.value(option.name) : QStringLiteral("true");
         if (const auto reason = OptionValues::set(given, option.name, text, QDir::currentPath()))
-            return refuse(QStringLiteral("--%1 '%2': %3").arg(option.name, text, *reason));
+            return refuse(QStringLiteral("--%1 '%2': %3")
+                              .arg(option.name, OptionValues::quoted(text), *reason));
     }
     if (const auto problem = OptionValues::reminderProblem(given))
         return refuse(*problem);
@@ -190,8 +220,15 @@ Outcome check(const QStringList &arguments,
         return outcome;
     }
 
-    OptionsFile file(OptionsFile::defaultPath(environment));
+    OptionsFile &file = outcome.file;
+    file = OptionsFile(OptionsFile::defaultPath(environment));
     TalkOptions fromFile = file.read();
+    if (fromFile.soundFile && !given.soundFile) {
+        if (const auto problem = SoundFileCheck::problem(*fromFile.soundFile)) {
+            file.ignore(QStringLiteral("sound"), *problem);
+            fromFile.soundFile.reset();
+        }
+    }
     if (const auto problem = OptionValues::reminderProblem(fromFile.overriddenBy(given))) {
         // The reminder the speaker typed is refused; one from the file is only left out.
         if (given.reminderSeconds && given.lengthSeconds)

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "optionsfile.h"
 #include "talkoptions.h"
 
 #include <QString>
@@ -21,10 +22,13 @@ struct Outcome
     QStringList warnings;    // lines for stderr when proceeding: options file values left out
     TalkOptions options;     // the options file's, overridden by the command line's
     TalkOptions commandLine; // the command line's alone, for a bar that already runs
+    OptionsFile file{{}};    // the options file read, for notes on its values found later
 };
 
 // `environment` reads a variable; passed in so tests need not touch the process environment
-// or the real home folder. A relative --sound is taken from the current folder.
+// or the real home folder. A relative --sound is taken from the current folder. A sound from
+// the options file that fails SoundFileCheck is left out (--sound is checked by the caller, so
+// that it can be refused).
 Outcome check(const QStringList &arguments,
               const std::function<QByteArray(const char *)> &environment);
 

@@ -27,16 +27,24 @@ OptionsFile::OptionsFile(QString path)
 TalkOptions OptionsFile::read()
 {
     TalkOptions options;
-    if (m_path.isEmpty() || !QFileInfo::exists(m_path))
+    const QFileInfo info(m_path);
+    if (m_path.isEmpty() || !info.exists())
         return options;
+    if (!info.isFile() || info.size() > MaxBytes) {
+        warn(QStringLiteral("talk-countdown: %1: ignored: %2")
+                 .arg(m_path, info.isFile() ? QStringLiteral("larger than %1 KiB, not an options "
+                                                             "file")
+                                                  .arg(MaxBytes / 1024)
+                                            : QStringLiteral("not a regular file")));
+        return options;
+    }
     QFile file(m_path);
     if (!file.open(QIODevice::ReadOnly)) {
-        m_warnings
-            << QStringLiteral("talk-countdown: %1: %2; ignored").arg(m_path, file.errorString());
+        warn(QStringLiteral("talk-countdown: %1: ignored: %2").arg(m_path, file.errorString()));
         return options;
     }
     // QSettings gives no line numbers, so the lines are found in the text.
-    scanLines(QString::fromUtf8(file.readAll()));
+    scanLines(QString::fromUtf8(file.read(MaxBytes)));
     file.close();
 
     // Only read from: without setValue() QSettings never writes the file back.
@@ -68,8 +76,32 @@ TalkOptions OptionsFile::read()
 
 void OptionsFile::ignore(const QString &key, const QString &reason)
 {
-    m_warnings << QStringLiteral("talk-countdown: %1 %2=%3 ignored: %4")
-                      .arg(location(key), key, m_texts.value(key), reason);
+    warn(note(key, QLatin1String("ignored: ") + reason));
+}
+
+QString OptionsFile::note(const QString &key, const QString &what) const
+{
+    return QStringLiteral("talk-countdown: %1 %2=%3 %4")
+        .arg(location(key), OptionValues::quoted(key), OptionValues::quoted(m_texts.value(key)),
+             what);
+}
+
+QStringList OptionsFile::warnings() const
+{
+    if (m_unshownWarnings == 0)
+        return m_warnings;
+    return m_warnings
+           + QStringList{QStringLiteral("talk-countdown: %1: %2 more problems not shown")
+                             .arg(m_path)
+                             .arg(m_unshownWarnings)};
+}
+
+void OptionsFile::warn(const QString &line)
+{
+    if (m_warnings.size() < MaxWarnings)
+        m_warnings << line;
+    else
+        ++m_unshownWarnings;
 }
 
 QString OptionsFile::location(const QString &key) const
@@ -97,10 +129,10 @@ void OptionsFile::scanLines(const QString &text)
         }
         const qsizetype equals = line.indexOf(QLatin1Char('='));
         if (equals < 0) {
-            m_warnings << QStringLiteral("talk-countdown: %1:%2: '%3' ignored: not key=value")
-                              .arg(m_path)
-                              .arg(number)
-                              .arg(line);
+            warn(QStringLiteral("talk-countdown: %1:%2: '%3' ignored: not key=value")
+                     .arg(m_path)
+                     .arg(number)
+                     .arg(OptionValues::quoted(line)));
             continue;
         }
         const QString key = line.left(equals).trimmed();

@@ -150,6 +150,17 @@ QString formatLength(int seconds)
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
+QString quoted(const QString &text)
+{
+    static const QString Cut = QStringLiteral("...");
+    QString shown = text.size() > QuotedLength ? text.left(QuotedLength - Cut.size()) : text;
+    for (QChar &c : shown) {
+        if (!c.isPrint())
+            c = QLatin1Char('?');
+    }
+    return text.size() > QuotedLength ? shown + Cut : shown;
+}
+
 std::optional<QString> set(TalkOptions &o, const QString &name, const QString &text,
                            const QString &baseDir)
 {

@@ -42,6 +42,12 @@ QString formatLength(int seconds);
 std::optional<QString> set(TalkOptions &options, const QString &name, const QString &text,
                            const QString &baseDir);
 
+// `text` as a message quotes it: at most QuotedLength characters, with anything that is not
+// printable (a binary file's bytes, a line break) shown as '?', so one problem stays one short
+// line on the terminal.
+inline constexpr qsizetype QuotedLength = 40;
+QString quoted(const QString &text);
+
 // Why a reminder cannot go with a length (the panel's rule: equal is fine), or nothing.
 std::optional<QString> reminderProblem(const TalkOptions &options);
 

@@ -46,13 +46,4 @@ bool install(QCoreApplication &app, const QString &lang)
     return QCoreApplication::installTranslator(translator);
 }
 
-QString beforeStart(const QString &lang, const char *context, const QString &text)
-{
-    QTranslator english;
-    if (!isEnglish(lang) || !english.load(EnglishFile))
-        return text;
-    const QString found = english.translate(context, text.toUtf8().constData());
-    return found.isEmpty() ? text : found;
-}
-
 } // namespace QtTranslation

@@ -14,8 +14,4 @@ namespace QtTranslation {
 // program still works, with those texts untranslated.
 bool install(QCoreApplication &app, const QString &lang = {});
 
-// `text` of `context` in `lang`, for stderr before the application object exists (installed
-// translations need one). The text itself when there is no translation for it.
-QString beforeStart(const QString &lang, const char *context, const QString &text);
-
 } // namespace QtTranslation

@@ -1,6 +1,7 @@
 #include "runningbar.h"
 
 #include "form2.h"
+#include "optionvalues.h"
 #include "qtwindowops.h"
 #include "remoteoptions.h"
 #include "startoptions.h"
@@ -37,7 +38,7 @@ CommandReply RunningBar::command(const QString &verb, const QStringList &args)
         if (!m_windows.chooseScreen(*options->screen))
             return {false,
                     QStringLiteral("no screen '%1'; the screens are: %2")
-                        .arg(*options->screen, QtWindowOps::screenList()),
+                        .arg(OptionValues::quoted(*options->screen), QtWindowOps::screenList()),
                     true};
         done << QStringLiteral("screen %1").arg(*options->screen);
     }

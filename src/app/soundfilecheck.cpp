@@ -1,6 +1,5 @@
 #include "soundfilecheck.h"
 
-#include <QCoreApplication>
 #include <QFileInfo>
 
 namespace SoundFileCheck {
@@ -9,7 +8,7 @@ std::optional<QString> problem(const QString &path)
 {
     // As on the panel: only the name's last three characters count, case and all.
     if (!path.endsWith(QLatin1String("wav"), Qt::CaseSensitive))
-        return QCoreApplication::translate("SoundFileCheck", "文件格式不正确");
+        return QStringLiteral("not a WAV file (the name must end in wav)");
     const QFileInfo info(path);
     if (!info.exists())
         return QStringLiteral("no such file");

@@ -8,7 +8,8 @@
 // settings panel's "..." choice.
 namespace SoundFileCheck {
 
-// Why `path` cannot be the alert sound (one line), or nothing when it can.
+// Why `path` cannot be the alert sound (one line in English, as every line the program writes
+// to stderr), or nothing when it can.
 std::optional<QString> problem(const QString &path);
 
 } // namespace SoundFileCheck

@@ -3,12 +3,14 @@
 #include "application.h"
 #include "audiolog.h"
 #include "commandline.h"
+#include "optionvalues.h"
 #include "qttranslation.h"
 #include "qtwindowops.h"
 #include "quitonsignal.h"
 #include "remoteoptions.h"
 #include "singleinstance.h"
 #include "soundfilecheck.h"
+#include "x11.h"
 
 #include <QApplication>
 #include <QScreen>
@@ -25,13 +27,34 @@ void printLine(FILE *stream, const QString &line)
         std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
 }
 
-// Why the chosen screen cannot be used (with the screens there are), or nothing.
-QString screenProblem(const TalkOptions &options)
+// A screen that is not there: typed on the command line, it is refused (status 2); named in
+// the options file, the bar waits for it on the primary screen. One line for stderr, or none.
+std::pair<QString, int> screenProblem(const CommandLine::Outcome &outcome)
 {
-    if (!options.screen || QtWindowOps::findScreen(*options.screen))
+    const std::optional<QString> &screen = outcome.options.screen;
+    if (!screen || QtWindowOps::findScreen(*screen))
         return {};
-    return QStringLiteral("talk-countdown: no screen '%1'; the screens are: %2")
-        .arg(*options.screen, QtWindowOps::screenList());
+    if (outcome.commandLine.screen)
+        return {QStringLiteral("talk-countdown: no screen '%1'; the screens are: %2")
+                    .arg(OptionValues::quoted(*screen), QtWindowOps::screenList()),
+                2};
+    return {outcome.file.note(QStringLiteral("screen"),
+                              QStringLiteral("is not plugged in: the bar waits for it on the "
+                                             "primary screen (the screens are: %1)")
+                                  .arg(QtWindowOps::screenList())),
+            0};
+}
+
+// Qt's xcb platform aborts (with a core and advice to reinstall) when it cannot reach the X
+// server; the speaker gets one line and status 1 instead.
+bool displayReachable()
+{
+    if (qgetenv("QT_QPA_PLATFORM") != "xcb" || X11::displayReachable())
+        return true;
+    printLine(stderr, QStringLiteral("talk-countdown: cannot open the display '%1'; start it from "
+                                     "a desktop session.")
+                          .arg(OptionValues::quoted(qEnvironmentVariable("DISPLAY"))));
+    return false;
 }
 
 } // namespace
@@ -51,19 +74,22 @@ int run(int argc, char *argv[])
     for (const QString &warning : outcome.warnings)
         printLine(stderr, warning);
     const QString lang = outcome.options.lang.value_or(QString());
-    // The same checks as the panel's "..." choice, before any window shows.
-    if (outcome.options.soundFile) {
+    // The same checks as the panel's "..." choice, before any window shows; the options file's
+    // sound has passed them already.
+    if (outcome.commandLine.soundFile) {
         if (const std::optional<QString> problem =
-                SoundFileCheck::problem(*outcome.options.soundFile)) {
-            const QString why = QtTranslation::beforeStart(lang, "SoundFileCheck", *problem);
-            printLine(stderr, QStringLiteral("talk-countdown: --sound %1: %2")
-                                  .arg(*outcome.options.soundFile, why));
+                SoundFileCheck::problem(*outcome.commandLine.soundFile)) {
+            printLine(stderr,
+                      QStringLiteral("talk-countdown: --sound '%1': %2")
+                          .arg(OptionValues::quoted(*outcome.commandLine.soundFile), *problem));
             return 2;
         }
     }
     // Wayland lets no client keep itself above others; XWayland does.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
+    if (!displayReachable())
+        return 1;
 
     AudioLog::install();
     QApplication app(argc, argv);
@@ -86,9 +112,10 @@ int run(int argc, char *argv[])
                   QStringLiteral("talk-countdown: no bar is running for --%1").arg(command));
         return 1;
     }
-    if (const QString problem = screenProblem(outcome.options); !problem.isEmpty()) {
+    if (const auto [problem, exitCode] = screenProblem(outcome); !problem.isEmpty()) {
         printLine(stderr, problem);
-        return 2;
+        if (exitCode != 0)
+            return exitCode;
     }
 
     QtTranslation::install(app, lang);

@@ -70,9 +70,14 @@ bool QtWindowOps::chooseScreen(const QString &nameOrNumber)
 {
     if (!findScreen(nameOrNumber))
         return false;
+    awaitScreen(nameOrNumber);
+    return true;
+}
+
+void QtWindowOps::awaitScreen(const QString &nameOrNumber)
+{
     m_chosenScreen = nameOrNumber;
     followScreen();
-    return true;
 }
 
 QRect QtWindowOps::screenGeometry() const
@@ -191,6 +196,10 @@ void QtWindowOps::watchScreen(QObject *context, ScreenChanged changed)
 void QtWindowOps::followScreen()
 {
     QScreen *screen = m_chosenScreen.isEmpty() ? nullptr : findScreen(m_chosenScreen);
+    // A number picks a screen once; from then on the windows follow that screen by its name,
+    // wherever the list puts it when monitors come and go.
+    if (screen && !screen->name().isEmpty())
+        m_chosenScreen = screen->name();
     if (!screen)
         screen = QGuiApplication::primaryScreen();
     disconnect(m_screenConnection);

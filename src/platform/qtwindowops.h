@@ -39,6 +39,9 @@ public:
     QRect screenGeometry() const override;
 
     bool chooseScreen(const QString &nameOrNumber) override;
+    // As chooseScreen(), also while no screen has that name or number: the windows stay on the
+    // primary screen until it is plugged in.
+    void awaitScreen(const QString &nameOrNumber);
     // The screen that `nameOrNumber` names now, or null.
     static QScreen *findScreen(const QString &nameOrNumber);
     // The screens there are, as a speaker would name them: "NAME (0), NAME (1)".
@@ -80,7 +83,7 @@ private:
     QElapsedTimer m_clock;
     QPointer<QWidget> m_ownWindow; // the menu, list or dialog of ours the bar waits for
     QRect m_screenGeometry;
-    QString m_chosenScreen;
+    QString m_chosenScreen; // its name once it has been found; until then as it was given
     QMetaObject::Connection m_screenConnection;
     quint32 m_keyboardLender = 0; // the X window that had the keyboard; 0 when none is known
     bool m_keyboardLent = false;

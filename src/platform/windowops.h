@@ -19,8 +19,9 @@ public:
     // connected. In pixels, on the virtual desktop (it need not start at 0,0).
     virtual QRect screenGeometry() const = 0;
     // Puts the windows on the screen of that name (as xrandr lists the outputs) or number
-    // (counted from 0) whenever it is connected; false, changing nothing, when no screen has
-    // that name or number now.
+    // (counted from 0; the number picks the screen it names now, which is then followed by its
+    // name) whenever it is connected; false, changing nothing, when no screen has that name or
+    // number now.
     virtual bool chooseScreen(const QString &nameOrNumber) = 0;
 
     // Make the window a topmost one that the window manager leaves alone, place it at

@@ -8,6 +8,11 @@ class QWidget;
 // no-op (or answers "none") where Qt does not run on its xcb platform.
 namespace X11 {
 
+// Whether a client can connect to the X server that DISPLAY names, before Qt tries: Qt's xcb
+// platform aborts the program when it cannot. True where the program is built without the X
+// client library (nothing to ask).
+bool displayReachable();
+
 // Sends the requests Qt has queued: Qt does so only when it next handles events, which on an
 // idle bar can be much later.
 void flush();

@@ -4,6 +4,11 @@
 
 namespace X11 {
 
+bool displayReachable()
+{
+    return true;
+}
+
 void flush() {}
 
 quint32 inputFocus()

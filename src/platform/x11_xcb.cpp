@@ -34,6 +34,14 @@ xcb_atom_t atom(xcb_connection_t *c, const char *name)
 
 } // namespace
 
+bool displayReachable()
+{
+    xcb_connection_t *c = xcb_connect(nullptr, nullptr);
+    const bool reachable = xcb_connection_has_error(c) == 0;
+    xcb_disconnect(c);
+    return reachable;
+}
+
 void flush()
 {
     if (xcb_connection_t *c = connection())

@@ -13,6 +13,7 @@
 #include <QStyleOptionButton>
 
 #include <algorithm>
+#include <limits>
 #include <vector>
 
 namespace {
@@ -28,6 +29,34 @@ void widenToFit(QCheckBox *box)
     const int needed = box->fontMetrics().horizontalAdvance(box->text());
     if (needed > room)
         box->resize(box->width() + needed - room, box->height());
+}
+
+// Between a caption's last letter and the control beside it; the Chinese captions keep more.
+constexpr int LabelClearance = 4;
+
+// A translated caption wider than its Chinese one (the English "min") would run into the list
+// to its right: the label moves left into the gap before it, as far as the control on its left
+// allows. The Chinese captions stay exactly where they are laid out.
+void keepClear(TextLabel *label)
+{
+    const QRect at = label->geometry();
+    int right = std::numeric_limits<int>::max(); // nothing to its right
+    int left = 0;
+    for (const QWidget *other :
+         label->parentWidget()->findChildren<QWidget *>(Qt::FindDirectChildrenOnly)) {
+        const QRect g = other->geometry();
+        if (other == label || g.bottom() < at.top() || g.top() > at.bottom())
+            continue; // not on the label's row
+        if (g.left() > at.left())
+            right = std::min(right, g.left());
+        else if (g.right() < at.left())
+            left = std::max(left, g.right() + 1);
+    }
+    const int needed = label->fontMetrics().horizontalAdvance(label->text()) + LabelClearance;
+    if (at.left() + needed <= right)
+        return;
+    const int x = std::max(left + LabelClearance, right - needed);
+    label->setGeometry(x, at.top(), std::max(at.width(), needed), at.height());
 }
 
 QWidget *make(const Layout::Control &c, QWidget *parent)
@@ -93,6 +122,12 @@ SettingsPanel::SettingsPanel(QWidget *surface, CommonDialog &dialog, MessageBox 
         member = surface->findChild<W *>(QLatin1String(name), Qt::FindDirectChildrenOnly);
         Q_ASSERT(member);
     };
+    for (const Layout::Control &c : Layout::barSettingsPanel()) {
+        if (c.kind == Layout::Kind::Label
+            && Layout::translated(c.caption) != QString::fromUtf8(c.caption))
+            keepClear(
+                surface->findChild<TextLabel *>(QLatin1String(c.name), Qt::FindDirectChildrenOnly));
+    }
     find(minutesList, "Combo1");
     find(secondsList, "Combo2");
     find(reminderList, "Combo3");

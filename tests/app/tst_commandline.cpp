@@ -1,4 +1,5 @@
 #include "commandline.h"
+#include "optionsfile.h"
 #include "optionvalues.h"
 #include "soundfilecheck.h"
 
@@ -7,6 +8,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 Q_DECLARE_METATYPE(TalkOptions)
@@ -25,6 +27,21 @@ QByteArray readAll(const QString &path)
 {
     QFile file(path);
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+// A line on stderr quotes what it refuses shortly: the longest message and a short quote.
+constexpr qsizetype ShortLine = 200;
+
+// Columns on a terminal: Chinese characters and full-width punctuation take two.
+qsizetype terminalColumns(const QString &line)
+{
+    qsizetype n = line.size();
+    for (const QChar c : line) {
+        if (c.script() == QChar::Script_Han || (c.unicode() >= 0x3000 && c.unicode() <= 0x303f)
+            || (c.unicode() >= 0xff00 && c.unicode() <= 0xff60))
+            ++n;
+    }
+    return n;
 }
 
 } // namespace
@@ -98,6 +115,15 @@ private slots:
         for (const auto &[arguments, part] : refused)
             QTest::addRow("refused: %s", qPrintable(arguments.join(' ')))
                 << arguments << "DISPLAY=:0" << false << 2 << "" << part;
+        QTest::addRow("refused: a 5,000-digit length")
+            << QStringList{QString(5000, '9')} << "DISPLAY=:0" << false << 2 << ""
+            << "length '9999";
+        QTest::addRow("refused: a long unknown option")
+            << QStringList{"--" + QString(5000, 'x')} << "DISPLAY=:0" << false << 2 << ""
+            << "unknown option '--xxx";
+        QTest::addRow("refused: a control character")
+            << QStringList{"--reminder", "1\n2"} << "DISPLAY=:0" << false << 2 << ""
+            << "--reminder '1?2'";
     }
 
     void outcomes()
@@ -124,6 +150,7 @@ private slots:
         else
             QVERIFY2(o.error.contains(stderrPart), qPrintable(o.error));
         QVERIFY(!o.error.contains(QLatin1Char('\n'))); // one line
+        QVERIFY2(o.error.size() <= ShortLine, qPrintable(o.error.left(ShortLine) + "..."));
         if (!proceed)
             QVERIFY(o.options.isEmpty());
     }
@@ -189,12 +216,12 @@ private slots:
 
     void optionsFile_data()
     {
-        QTest::addColumn<QString>("text");
+        QTest::addColumn<QByteArray>("text");
         QTest::addColumn<QStringList>("arguments");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<TalkOptions>("expected");
         QTest::addColumn<QStringList>("stderrParts"); // a part of each line, in order
-        const auto row = [](const char *name, const QString &text, const QStringList &arguments,
+        const auto row = [](const char *name, const QByteArray &text, const QStringList &arguments,
                             int exitCode, const TalkOptions &expected,
                             const QStringList &stderrParts = {}) {
             QTest::newRow(name) << text << arguments << exitCode << expected << stderrParts;
@@ -223,11 +250,30 @@ private slots:
             {.lengthSeconds = 20}, {":1: reminder=30"});
         row("typed reminder above the file's length", "length=0:20\n", {"--reminder", "30"}, 2, {},
             {"talk's length of 0:20 (set in"});
+        // A sound that cannot be the alert is left out, and the reason is English, as the rest.
+        row("missing sound left out", "length=10\nsound=missing.wav\n", {}, 0,
+            {.lengthSeconds = 600}, {":2: sound=missing.wav ignored: no such file"});
+        row("sound not a WAV file left out", "sound=notes.txt\n", {}, 0, {},
+            {":1: sound=notes.txt ignored: not a WAV file"});
+        row("typed sound wins over the file's bad one", "sound=missing.wav\n",
+            {"--sound", "ding.wav"}, 0, {.soundFile = QDir::currentPath() + "/ding.wav"});
+        row("long value quoted shortly", "length=" + QByteArray(5000, '9') + "\n", {}, 0, {},
+            {":1: length=9999"});
+        QByteArray binary;
+        for (quint32 x = 1; binary.size() < 20000; x = x * 1103515245 + 12345)
+            binary += char(x >> 16);
+        QStringList capped(OptionsFile::MaxWarnings, QString());
+        row("binary file: a few short lines", binary, {}, 0, {},
+            capped + QStringList{"more problems not shown"});
+        QByteArray huge;
+        while (huge.size() <= OptionsFile::MaxBytes)
+            huge += "start=true\n";
+        row("larger than an options file", huge, {}, 0, {}, {"ignored: larger than 64 KiB"});
     }
 
     void optionsFile()
     {
-        QFETCH(QString, text);
+        QFETCH(QByteArray, text);
         QFETCH(QStringList, arguments);
         QFETCH(int, exitCode);
         QFETCH(TalkOptions, expected);
@@ -236,7 +282,7 @@ private slots:
         QVERIFY(QDir(config.path()).mkpath("talk-countdown"));
         const QString path = config.filePath("talk-countdown/talk-countdown.conf");
         QFile file(path);
-        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text.toUtf8()) == text.size());
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
         file.close();
 
         const CommandLine::Outcome o =
@@ -250,11 +296,34 @@ private slots:
             const QString &line = lines.at(i);
             QVERIFY2(line.contains(path) && line.contains(stderrParts.at(i)), qPrintable(line));
             QVERIFY(!line.contains(QLatin1Char('\n')));
+            QVERIFY2(line.size() - path.size() <= ShortLine, qPrintable(line));
         }
         // Never written, and no lock or backup file beside it.
-        QCOMPARE(readAll(path), text.toUtf8());
+        QCOMPARE(readAll(path), text);
         QCOMPARE(QDir(config.filePath("talk-countdown")).entryList(QDir::Files | QDir::Hidden),
                  QStringList{"talk-countdown.conf"});
+    }
+
+    // A FIFO would block the start until someone writes to it; a folder has nothing to read.
+    void optionsFileNotRegular_data()
+    {
+        QTest::addColumn<bool>("fifo");
+        QTest::addRow("fifo") << true;
+        QTest::addRow("folder") << false;
+    }
+
+    void optionsFileNotRegular()
+    {
+        QFETCH(bool, fifo);
+        QTemporaryDir config;
+        QVERIFY(QDir(config.path()).mkpath("talk-countdown"));
+        const QString path = config.filePath("talk-countdown/talk-countdown.conf");
+        QVERIFY(fifo ? mkfifo(QFile::encodeName(path).constData(), 0600) == 0 : QDir().mkdir(path));
+        const CommandLine::Outcome o =
+            run({}, {{"DISPLAY", ":0"}, {"XDG_CONFIG_HOME", config.path().toUtf8()}});
+        QVERIFY(o.proceed && o.options.isEmpty());
+        QCOMPARE(o.warnings,
+                 QStringList{"talk-countdown: " + path + ": ignored: not a regular file"});
     }
 
     void optionsFileLocation_data()
@@ -304,8 +373,8 @@ private slots:
         QTest::addColumn<QString>("problem");
         const QList<std::tuple<const char *, QString, QString>> rows{
             {"good", "ding.wav", ""},
-            {"not wav", "ding.mp3", "文件格式不正确"},
-            {"upper-case WAV, as the panel", "DING.WAV", "文件格式不正确"},
+            {"not wav", "ding.mp3", "not a WAV file"},
+            {"upper-case WAV, as the panel", "DING.WAV", "not a WAV file"},
             {"missing", "none.wav", "no such file"},
             {"folder", "folder.wav", "not a regular file"},
             {"unreadable", "locked.wav", "not readable"},
@@ -346,8 +415,9 @@ private slots:
                      qPrintable("man page: " + name));
             QVERIFY2(readme.contains("`" + name), qPrintable("README: " + name));
         }
+        // A terminal of 80 columns shows every line whole, without the cursor wrapping.
         for (const QString &line : help.split(QLatin1Char('\n')))
-            QVERIFY2(line.size() <= 80, qPrintable(line));
+            QVERIFY2(terminalColumns(line) <= 79, qPrintable(line));
     }
 
     // The desktop entry's actions start the bar ready with their length, not counting.

@@ -215,6 +215,22 @@ check_icon()
     fi
 }
 
+# The desktop entry as the desktop-file-utils of the target system read it: no error, warning
+# or hint (such as a Version it does not know, or two main categories, which would list the
+# program twice in the menu).
+check_desktop_file()
+{
+    local out
+    if ! command -v desktop-file-validate >/dev/null; then
+        fail "desktop-file-validate is missing (Debian package desktop-file-utils)"
+    elif ! out=$(desktop-file-validate "$desktop" 2>&1) || [[ -n $out ]]; then
+        fail "desktop-file-validate finds problems in ${desktop#"$root"}:"
+        sed 's/^/    /' <<<"$out" >&2
+    else
+        pass "desktop-file-validate accepts ${desktop#"$root"}"
+    fi
+}
+
 check_metainfo()
 {
     local id metainfo
@@ -274,6 +290,7 @@ check()
     program=
     if find_desktop_entry; then
         check_exec
+        check_desktop_file
         check_icon
         check_metainfo
     fi

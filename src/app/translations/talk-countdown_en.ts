@@ -127,11 +127,4 @@
         <translation>Wrong file format</translation>
     </message>
 </context>
-<context>
-    <name>SoundFileCheck</name>
-    <message>
-        <source>文件格式不正确</source>
-        <translation>Wrong file format</translation>
-    </message>
-</context>
 </TS>

@@ -1,11 +1,14 @@
 // The bar ready in one command, on a desktop of two side-by-side screens: the talk's length,
 // reminder and screen from the command line, counting with no click; the chosen screen unplugged
-// and plugged in again; and later starts that pause, continue and end the running bar.
+// and plugged in again; and later starts that pause, continue and end the running bar. Then the
+// screen given by number or in the options file while monitors come and go, and a start with no
+// X server to reach.
 
 #include "bardriver.h"
 #include "desktopsession.h"
 
 #include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 
 using namespace Qt::StringLiterals;
@@ -20,6 +23,9 @@ private slots:
     void countsFromTheCommandLineOnTheChosenScreen();
     void followsTheChosenScreenAwayAndBack();
     void laterStartsDriveTheRunningBar();
+    void screenChosenByNumberIsFollowedByName();
+    void screenFromTheFileIsWaitedFor();
+    void noDisplayIsOneLineAndStatusOne();
 
 private:
     static bool xrandr(const QStringList &args) { return DesktopSession::run(u"xrandr"_s, args); }
@@ -112,6 +118,59 @@ void TestBarOptions::laterStartsDriveTheRunningBar()
     QCOMPARE(runAgain({u"--toggle"_s}, &out), 1);
     QVERIFY2(out.contains(u"no bar is running"_s), qPrintable(out));
     QVERIFY(m_bar.windows().isEmpty());
+}
+
+// The number picks LEFT (as Qt lists the screens here); unplugged, LEFT leaves the list and
+// comes back at its end, and the bar comes back with it, not to the screen now numbered 0.
+void TestBarOptions::screenChosenByNumberIsFollowedByName()
+{
+    QVERIFY(m_session.startProgram({u"--screen"_s, u"0"_s}));
+    QVERIFY(m_bar.findBar() != 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar.geometry().topRight(), cornerOf(0), 5000);
+    QVERIFY(xrandr({u"--delmonitor"_s, u"LEFT"_s}));
+    QTRY_VERIFY_WITH_TIMEOUT(m_bar.geometry().topRight() != cornerOf(0), 5000);
+    QVERIFY(addMonitor(u"LEFT"_s, 0));
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar.geometry().topRight(), cornerOf(0), 5000);
+    m_session.stopProgram();
+}
+
+// Started from the desktop menu: the file's screen is not plugged in, the bar comes up anyway.
+void TestBarOptions::screenFromTheFileIsWaitedFor()
+{
+    QTemporaryDir config;
+    QVERIFY(QDir(config.path()).mkpath(u"talk-countdown"_s));
+    QFile file(config.filePath(u"talk-countdown/talk-countdown.conf"_s));
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write("length=20\nscreen=RIGHT\n") > 0);
+    file.close();
+    QVERIFY(xrandr({u"--delmonitor"_s, u"RIGHT"_s}));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"XDG_CONFIG_HOME"_s, config.path());
+    QVERIFY(m_session.startProgram({}, env));
+    QVERIFY(m_bar.findBar() != 0);
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar.geometry().topRight(), cornerOf(0), 5000);
+    const QString err = m_session.standardError();
+    QVERIFY2(err.contains(u"talk-countdown.conf:2: screen=RIGHT is not plugged in"_s),
+             qPrintable(err));
+    QVERIFY(addMonitor(u"RIGHT"_s, 1920));
+    QTRY_COMPARE_WITH_TIMEOUT(m_bar.geometry().topRight(), cornerOf(1920), 5000);
+    m_session.stopProgram();
+}
+
+// Qt would abort with a core dump and advice to reinstall.
+void TestBarOptions::noDisplayIsOneLineAndStatusOne()
+{
+    QProcess noDisplay;
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"DISPLAY"_s, u":199"_s);
+    noDisplay.setProcessEnvironment(env);
+    noDisplay.start(qEnvironmentVariable("TC_PROGRAM"));
+    QVERIFY(noDisplay.waitForFinished(30000));
+    const QString err = QString::fromLocal8Bit(noDisplay.readAllStandardError());
+    QCOMPARE(noDisplay.exitStatus(), QProcess::NormalExit);
+    QCOMPARE(noDisplay.exitCode(), 1);
+    QVERIFY2(err.startsWith(u"talk-countdown: cannot open the display ':199'"_s)
+                 && err.count(u'\n') == 1,
+             qPrintable(err));
 }
 
 QTEST_MAIN(TestBarOptions)
