@@ -97,7 +97,7 @@ const QList<Option> &options()
         {QStringLiteral("toggle"),
          Kind::Command,
          {},
-         QStringLiteral("pause or continue (暂停/继续)")},
+         QStringLiteral("start a ready bar (启动), else pause or continue (暂停/继续)")},
         {QStringLiteral("settings"),
          Kind::Command,
          {},

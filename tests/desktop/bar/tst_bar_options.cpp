@@ -107,6 +107,10 @@ void TestBarOptions::laterStartsDriveTheRunningBar()
     QCOMPARE(runAgain({u"--toggle"_s}, &out), 0);
     QVERIFY2(out.contains(u"continued"_s), qPrintable(out));
     QVERIFY(!frozen());
+    // A setting the bar's OK would refuse: its words at once, status 2, no box over the show.
+    QCOMPARE(runAgain({u"--reminder"_s, u"45"_s}, &out), 2);
+    QVERIFY2(out.contains(u"设置无效"_s), qPrintable(out));
+    QVERIFY(m_session.findWindows(u"^计时$"_s, DesktopSession::Match::Name, 1000).isEmpty());
     // The show kept the keyboard throughout.
     QCOMPARE(m_session.focusedWindow(), m_session.fakeShowWindow());
 
