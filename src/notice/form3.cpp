@@ -19,7 +19,8 @@ QString Form3::closingMessage()
 
 namespace {
 
-// Half a pixel goes to the even neighbour, as the original placement rounds.
+// Half a pixel goes to the even neighbour (banker's rounding), so the centre is the same on
+// every run and screen of the same size.
 int halfToEven(int twice)
 {
     return int(std::lrint(twice / 2.0));

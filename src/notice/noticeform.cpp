@@ -78,7 +78,7 @@ NoticeForm::NoticeForm(Clock &clock, QWidget *parent)
 QFont NoticeForm::labelFont()
 {
     QFont font;
-    // The KaiTi face the design asks for, then its usual Linux stand-ins, then any CJK face.
+    // KaiTi, the brush-like face of the notice, then its usual Linux stand-ins, then any CJK face.
     font.setFamilies({QStringLiteral("楷体_GB2312"), QStringLiteral("KaiTi"),
                       QStringLiteral("AR PL UKai CN"), QStringLiteral("AR PL UKai TW"),
                       QStringLiteral("Noto Serif CJK SC"), QStringLiteral("Noto Sans CJK SC"),

@@ -5,8 +5,8 @@
 
 #include <span>
 
-// Both windows are laid out in twips, as the original design sheets give them; everything is
-// converted to pixels at one place so a control can never drift from its designed spot.
+// Both windows are laid out in twips (1/1440 inch, 15 to the pixel at 96 dpi); everything is
+// converted to pixels at one place so a control can never drift from its spot.
 namespace Layout {
 
 constexpr int TwipsPerPixel = 15;

@@ -47,7 +47,7 @@ private slots:
         clock.jump(5300); // the event loop was blocked for 5.3 s
         timer.processDue();
         QCOMPARE(spy.count(), 7);
-        // ... and the schedule is still the original one.
+        // ... and the schedule is still the first one.
         QCOMPARE(timer.nextDeadline() - clock.nowMs(), qint64(700));
     }
 

@@ -7,6 +7,7 @@
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QSignalSpy>
@@ -72,6 +73,7 @@ char *toString(const BarState &s)
     return qstrdup(text.toUtf8().constData());
 }
 
+// As the program builds it; checked once against the build tree in initTestCase().
 QString defaultSound()
 {
     return QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("blip.wav");
@@ -96,6 +98,14 @@ class TestSettingsPanel : public QObject
     Q_OBJECT
 
 private slots:
+    // The generated sound beside the programs, found through the build tree.
+    void initTestCase()
+    {
+        QCOMPARE(QFileInfo(defaultSound()).canonicalFilePath(),
+                 QFileInfo(QStringLiteral(QT_TESTCASE_BUILDDIR "/../../bin/blip.wav"))
+                     .canonicalFilePath());
+    }
+
     void acceptedOkDrawsThePreset_data()
     {
         QTest::addColumn<int>("minutes");
