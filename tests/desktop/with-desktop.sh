@@ -15,8 +15,9 @@ usage: with-desktop.sh [--wm openbox|xfwm4|metacity|kwin_x11|none] [--size WxH] 
   --sound  start a private PulseAudio server with a null sink; exports PULSE_SINK=nullsink,
            TC_PULSE_MONITOR=nullsink.monitor and PULSE_SERVER
 
-The command gets DISPLAY, DBUS_SESSION_BUS_ADDRESS and XDG_RUNTIME_DIR of the private
-desktop, and TC_SCREEN_SIZE=WxH.
+The command gets DISPLAY, DBUS_SESSION_BUS_ADDRESS, XDG_RUNTIME_DIR and a fresh HOME (with
+XDG_CONFIG_HOME, XDG_CACHE_HOME and XDG_DATA_HOME) of the private desktop, and
+TC_SCREEN_SIZE=WxH.
 EOF
 }
 
@@ -142,7 +143,7 @@ export TC_SCREEN_SIZE=$size
 unset WAYLAND_DISPLAY
 
 # The helpers (and the services the bus starts for them) see a fresh home, so that no personal
-# configuration changes how the desktop behaves.
+# configuration changes how the desktop behaves; so does the command (below).
 mkdir -p "$work/home"
 private_home=(HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
     XDG_CACHE_HOME="$work/home/.cache" XDG_DATA_HOME="$work/home/.local/share")
@@ -220,7 +221,9 @@ fi
 elapsed_ms=$(((${EPOCHREALTIME/[.,]/} - ${t0/[.,]/}) / 1000))
 echo "with-desktop: DISPLAY=$DISPLAY ${size} wm=$wm$( ((sound)) && echo ' sound=nullsink') ready in ${elapsed_ms} ms" >&2
 
-"$@" <&0 &
+# The command, and the program it starts, get the fresh home too: an options file or other
+# personal configuration of whoever runs the tests must not change what a test sees.
+env "${private_home[@]}" "$@" <&0 &
 cmd_pid=$!
 wait "$cmd_pid"
 rc=$?
