@@ -1,4 +1,5 @@
 #include "soundpaths.h"
+#include "wavfile.h"
 #include "wavprobe.h"
 
 #include <QFileInfo>
@@ -76,6 +77,19 @@ private slots:
         }
         QVERIFY2(answered, "the probe blocked");
         QCOMPARE(verdict.get(), expected);
+        if (expected != Verdict::Playable)
+            return;
+
+        // Where a player that reads the samples itself finds them, as another reader sees them.
+        WavProbe::Layout layout;
+        QCOMPARE(WavProbe::probe(path, &layout), Verdict::Playable);
+        QString error;
+        const std::optional<WavFile> wav = WavFile::read(path, &error);
+        QVERIFY2(wav, qPrintable(error));
+        QCOMPARE(layout.dataOffset, wav->dataOffset);
+        QCOMPARE(int(layout.channels), wav->channels);
+        QCOMPARE(int(layout.rate), wav->sampleRate);
+        QCOMPARE(layout.dataBytes, wav->levels.size() * layout.channels * (layout.bits / 8));
     }
 
 private:
