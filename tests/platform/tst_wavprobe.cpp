@@ -2,8 +2,10 @@
 #include "wavfile.h"
 #include "wavprobe.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QTest>
+#include <QtEndian>
 
 #include <chrono>
 #include <future>
@@ -80,16 +82,25 @@ private slots:
         if (expected != Verdict::Playable)
             return;
 
-        // Where a player that reads the samples itself finds them, as another reader sees them.
+        // Where a player that reads the samples itself finds them: right after the data
+        // chunk's header, and as another reader sees them (it reads 16-bit files only).
         WavProbe::Layout layout;
         QCOMPARE(WavProbe::probe(path, &layout), Verdict::Playable);
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const QByteArray bytes = file.readAll();
+        QCOMPARE(bytes.mid(layout.dataOffset - 8, 4), QByteArray("data"));
+        QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + layout.dataOffset - 4),
+                 quint32(layout.dataBytes));
+        if (layout.bits != 16)
+            return;
         QString error;
         const std::optional<WavFile> wav = WavFile::read(path, &error);
         QVERIFY2(wav, qPrintable(error));
         QCOMPARE(layout.dataOffset, wav->dataOffset);
         QCOMPARE(int(layout.channels), wav->channels);
         QCOMPARE(int(layout.rate), wav->sampleRate);
-        QCOMPARE(layout.dataBytes, wav->levels.size() * layout.channels * (layout.bits / 8));
+        QCOMPARE(layout.dataBytes, wav->levels.size() * layout.channels * 2);
     }
 
 private:
