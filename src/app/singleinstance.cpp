@@ -33,7 +33,7 @@ SingleInstance::Outcome SingleInstance::start(const QStringList &forward)
         switch (channel->claim()) {
         case InstanceChannel::Claim::Claimed:
             m_channel = std::move(channel);
-            return {true, 0, {}, {}};
+            return holdLockFileToo(!forward.isEmpty());
         case InstanceChannel::Claim::Failed:
             return startWithLockFile(
                 QStringLiteral("the session bus refused the name (%1)").arg(channel->error()),
@@ -71,6 +71,40 @@ SingleInstance::Outcome SingleInstance::start(const QStringList &forward)
     return {false, 1, {}, AlreadyRunning};
 }
 
+// The bus name alone does not keep to one bar: a bar that started without a usable bus, or whose
+// bus has gone since, holds only the lock file and is out of this bus's reach. So this start
+// becomes the bar only with the lock file as well, and otherwise lets go of the name.
+SingleInstance::Outcome SingleInstance::holdLockFileToo(bool forwarding)
+{
+    if (m_runtimeDir.isEmpty())
+        return {true, 0, {}, {}};
+    auto lock = std::make_unique<LockFileInstance>(m_runtimeDir);
+    switch (lock->claim()) {
+    case InstanceChannel::Claim::Claimed:
+        m_lock = std::move(lock);
+        return {true, 0, {}, {}};
+    case InstanceChannel::Claim::Failed:
+        // The name still keeps to one bar among the starts that reach this bus.
+        return {true,
+                0,
+                {},
+                QStringLiteral("talk-countdown: %1: a later start without this session bus will "
+                               "not find this bar")
+                    .arg(lock->error())};
+    case InstanceChannel::Claim::Taken:
+        break;
+    }
+    m_channel.reset();
+    const QString unreachable =
+        QStringLiteral("holds the lock file %1 and is not on this session bus, so it cannot be "
+                       "reached")
+            .arg(lock->path());
+    if (forwarding)
+        return {false, 1, {}, AlreadyRunning + QStringLiteral(", but it ") + unreachable};
+    return {false, 0, AlreadyRunning + QStringLiteral(".\n"),
+            QStringLiteral("talk-countdown: the running bar ") + unreachable};
+}
+
 // Said once, on stderr, whichever way it goes: the lock keeps to one bar, but a later start
 // cannot bring the running one to the front.
 SingleInstance::Outcome SingleInstance::startWithLockFile(const QString &why, bool forwarding)
@@ -89,7 +123,7 @@ SingleInstance::Outcome SingleInstance::startWithLockFile(const QString &why, bo
             .arg(why, lock->path());
     switch (lock->claim()) {
     case InstanceChannel::Claim::Claimed:
-        m_channel = std::move(lock);
+        m_lock = std::move(lock);
         return {true, 0, {}, fallback};
     case InstanceChannel::Claim::Taken:
         // The lock file tells that a bar runs, not how to reach it.
@@ -100,7 +134,8 @@ SingleInstance::Outcome SingleInstance::startWithLockFile(const QString &why, bo
                     fallback
                         + QStringLiteral("; a bar is already running, and without the "
                                          "session bus it cannot take options or commands")};
-        return {false, 0, AlreadyRunning + QStringLiteral(".\n"), fallback};
+        return {false, 0, AlreadyRunning + QStringLiteral(".\n"),
+                fallback + QStringLiteral("; without it the running bar cannot be reached")};
     case InstanceChannel::Claim::Failed:
         break;
     }

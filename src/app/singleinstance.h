@@ -9,9 +9,11 @@
 
 class InstanceChannel;
 
-// One bar per desktop, decided before any window exists: through the session bus, or, without
-// one, a lock file in the runtime folder. A later start asks the running bar to come into view,
-// says so in one line and ends.
+// One bar per desktop, decided before any window exists. The bar holds two claims: its name on
+// the session bus, which later starts reach it through, and a lock file in the runtime folder,
+// which outlives the bus and is there without one. A later start needs both to become the bar;
+// otherwise it asks the running bar to come into view (or says that it cannot be reached), says
+// so in one line and ends.
 class SingleInstance
 {
 public:
@@ -38,9 +40,11 @@ public:
 
 private:
     Outcome startWithLockFile(const QString &why, bool forwarding);
+    Outcome holdLockFileToo(bool forwarding);
 
     QDBusConnection m_bus;
     QString m_runtimeDir;
     int m_timeoutMs;
-    std::unique_ptr<InstanceChannel> m_channel; // the claim held, while this start runs
+    std::unique_ptr<InstanceChannel> m_channel; // the bus name held, while this start runs
+    std::unique_ptr<InstanceChannel> m_lock;    // the lock file held, while this start runs
 };

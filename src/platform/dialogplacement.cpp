@@ -10,6 +10,17 @@
 
 #include <algorithm>
 
+namespace {
+
+// The window manager's frame around a top-level widget, as far as Qt knows it yet. The
+// window's own answer is fresh; the widget's frameGeometry() may still be the unframed one.
+QMargins knownFrame(const QWidget &window)
+{
+    return window.windowHandle() ? window.windowHandle()->frameMargins() : QMargins();
+}
+
+} // namespace
+
 DialogPlacement::DialogPlacement(QWidget *dialog, QWidget *anchor)
     : QObject(dialog)
     , m_dialog(dialog)
@@ -47,24 +58,28 @@ QRect DialogPlacement::besideRect(const QRect &anchor, const QSize &size, const 
 
 bool DialogPlacement::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Expose && watched == m_dialog->windowHandle()) {
+        if (!m_frameChecked && m_dialog->windowHandle()->isExposed()) {
+            m_frameChecked = true;
+            QTimer::singleShot(FrameSettleMs, this, &DialogPlacement::correctForFrame);
+        }
+        return false;
+    }
     if (watched != m_dialog)
         return false;
     switch (event->type()) {
     case QEvent::Show:
         m_frameChecked = false;
         place();
+        // Qt hands the exposure to the dialog's window, not to the dialog.
+        if (QWindow *window = m_dialog->windowHandle())
+            window->installEventFilter(this);
         break;
     case QEvent::Resize:
         // A message box works out its size while it is being shown; follow it until it is on
         // screen, but leave a size the user drags afterwards alone.
         if (!m_dialog->windowHandle() || !m_dialog->windowHandle()->isExposed())
             place();
-        break;
-    case QEvent::Expose:
-        if (!m_frameChecked && m_dialog->windowHandle() && m_dialog->windowHandle()->isExposed()) {
-            m_frameChecked = true;
-            QTimer::singleShot(100, this, &DialogPlacement::correctForFrame);
-        }
         break;
     default:
         break;
@@ -81,10 +96,21 @@ void DialogPlacement::place()
         m_anchor->screen() ? m_anchor->screen() : QGuiApplication::primaryScreen();
     if (!screen)
         return;
-    const QSize framed = m_dialog->size().grownBy(FrameAllowance);
-    const QRect spot = besideRect(bar, framed, screen->geometry());
-    // move() places the window manager's frame, so the frame's corner goes to the spot.
-    m_dialog->move(spot.topLeft());
+    // The room kept for the frame: the real one where Qt knows it already (some window
+    // managers tell it before the dialog is mapped), else the allowance.
+    const QMargins known = knownFrame(*m_dialog);
+    const QMargins room = known.isNull() ? FrameAllowance : known;
+    const QRect spot = besideRect(bar, m_dialog->size().grownBy(room), screen->geometry());
+    placeInside(spot, room);
+}
+
+// The dialog itself goes in by the frame's margins, so its frame fills `spot`. Not with move():
+// it would place the frame only by the frame the widget has cached, which stays empty well
+// after the window manager has framed the dialog.
+void DialogPlacement::placeInside(const QRect &spot, const QMargins &frame)
+{
+    m_dialog->setGeometry(
+        QRect(spot.topLeft() + QPoint(frame.left(), frame.top()), m_dialog->size()));
 }
 
 // Once the window manager has framed the dialog, its real frame is known: if it came out larger
@@ -93,10 +119,11 @@ void DialogPlacement::correctForFrame()
 {
     if (!m_anchor || !m_dialog->isVisible())
         return;
-    const QRect frame = m_dialog->frameGeometry();
+    const QMargins margins = knownFrame(*m_dialog);
+    const QRect frame = m_dialog->geometry().marginsAdded(margins);
     const QRect bar = m_anchor->frameGeometry();
     const QScreen *screen = m_anchor->screen();
     if (!screen || (!frame.intersects(bar) && screen->geometry().contains(frame)))
         return;
-    m_dialog->move(besideRect(bar, frame.size(), screen->geometry()).topLeft());
+    placeInside(besideRect(bar, frame.size(), screen->geometry()), margins);
 }

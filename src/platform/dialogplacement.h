@@ -15,10 +15,13 @@ class DialogPlacement : public QObject
     Q_OBJECT
 
 public:
-    // Gaps between the dialog and the bar, and the room kept for a window manager's frame,
-    // whose size is known only once the dialog is on screen.
+    // Gaps between the dialog and the bar, and the room kept for a window manager's frame
+    // while its size is not known (mostly until the dialog is on screen).
     static constexpr int Gap = 8;
     static constexpr QMargins FrameAllowance{8, 32, 8, 8};
+    // How long after the dialog is first on screen its real frame is looked at: window
+    // managers frame it and report the frame's size right after mapping it.
+    static constexpr int FrameSettleMs = 100;
 
     // Watches `dialog` until it is destroyed; `anchor`'s window is the bar.
     DialogPlacement(QWidget *dialog, QWidget *anchor);
@@ -34,6 +37,7 @@ protected:
 private:
     void place();
     void correctForFrame();
+    void placeInside(const QRect &spot, const QMargins &frame);
 
     QWidget *m_dialog;
     QPointer<QWidget> m_anchor;

@@ -49,6 +49,18 @@ QDBusConnection noBus()
     return QDBusConnection::connectToBus(u"unix:path=/nonexistent/tc-no-bus"_s, u"none"_s);
 }
 
+// A private session bus; its address, or empty.
+QString startBus(QProcess &daemon)
+{
+    const QString program = QStandardPaths::findExecutable(u"dbus-daemon"_s);
+    if (program.isEmpty())
+        return {};
+    daemon.start(program, {u"--session"_s, u"--nofork"_s, u"--nopidfile"_s, u"--print-address"_s});
+    if (!daemon.waitForStarted() || !QTest::qWaitFor([&] { return daemon.canReadLine(); }, 10000))
+        return {};
+    return QString::fromUtf8(daemon.readLine()).trimmed();
+}
+
 } // namespace
 
 class TestSingleInstance : public QObject
@@ -80,13 +92,9 @@ private:
 
 void TestSingleInstance::initTestCase()
 {
-    const QString daemon = QStandardPaths::findExecutable(u"dbus-daemon"_s);
-    QVERIFY2(!daemon.isEmpty(), "dbus-daemon is not installed (./dev deps test installs it)");
-    m_daemon.start(daemon, {u"--session"_s, u"--nofork"_s, u"--nopidfile"_s, u"--print-address"_s});
-    QVERIFY(m_daemon.waitForStarted());
-    QTRY_VERIFY(m_daemon.canReadLine() || m_daemon.state() != QProcess::Running);
-    m_address = QString::fromUtf8(m_daemon.readLine()).trimmed();
-    QVERIFY2(m_address.startsWith(u"unix:"_s), qPrintable(m_address));
+    m_address = startBus(m_daemon);
+    QVERIFY2(m_address.startsWith(u"unix:"_s),
+             "no private dbus-daemon (./dev deps test installs it)");
 }
 
 void TestSingleInstance::cleanupTestCase()
@@ -212,25 +220,41 @@ void TestSingleInstance::startOutcomes_data()
 {
     QTest::addColumn<bool>("bus");
     QTest::addColumn<bool>("runtimeDir");
-    QTest::addColumn<QString>("running"); // "", "bar", "mute" (owns the name, answers nothing)
+    // "", "bar", "mute" (owns the name, answers nothing), "bar without a bus", "bar whose bus
+    // died" (its daemon killed)
+    QTest::addColumn<QString>("running");
+    QTest::addColumn<QStringList>("forward"); // the later start's options
     QTest::addColumn<bool>("proceed");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");
     QTest::addColumn<QString>("error");
 
     const QString already = u"a bar is already running on this desktop"_s;
-    QTest::addRow("first start on the bus") << true << true << "" << true << 0 << ""
+    const QStringList none;
+    const QStringList toggle{u"toggle=true"_s};
+    QTest::addRow("first start on the bus") << true << true << "" << none << true << 0 << ""
                                             << "";
-    QTest::addRow("second start on the bus")
-        << true << true << "bar" << false << 0 << already + u"; it has been brought"_s << "";
-    QTest::addRow("a bar that does not answer")
-        << true << true << "mute" << false << 1 << "" << already + u", but it did not answer"_s;
+    QTest::addRow("second start on the bus") << true << true << "bar" << none << false << 0
+                                             << already + u"; it has been brought"_s << "";
+    QTest::addRow("a bar that does not answer") << true << true << "mute" << none << false << 1
+                                                << "" << already + u", but it did not answer"_s;
     QTest::addRow("first start without a bus")
-        << false << true << "" << true << 0 << "" << u"no session bus"_s;
-    QTest::addRow("second start without a bus")
-        << false << true << "bar" << false << 0 << already + u"."_s << u"lock file"_s;
+        << false << true << "" << none << true << 0 << "" << u"no session bus"_s;
+    QTest::addRow("second start without a bus") << false << true << "bar" << none << false << 0
+                                                << already + u"."_s << u"cannot be reached"_s;
     QTest::addRow("no bus, no runtime folder")
-        << false << false << "" << true << 0 << "" << u"XDG_RUNTIME_DIR is not set"_s;
+        << false << false << "" << none << true << 0 << "" << u"XDG_RUNTIME_DIR is not set"_s;
+    QTest::addRow("a bar without a bus, a later start with one")
+        << true << true << "bar without a bus" << none << false << 0 << already + u"."_s
+        << u"cannot be reached"_s;
+    QTest::addRow("a bar without a bus, toggled from the bus")
+        << true << true << "bar without a bus" << toggle << false << 1 << ""
+        << already + u", but it holds the lock file"_s;
+    QTest::addRow("a bar whose bus died, toggled") << true << true << "bar whose bus died" << toggle
+                                                   << false << 1 << "" << u"cannot be reached"_s;
+    QTest::addRow("a bar whose bus died, no runtime folder")
+        << true << false << "bar whose bus died" << none << true << 0 << ""
+        << "";
 }
 
 void TestSingleInstance::startOutcomes()
@@ -238,6 +262,7 @@ void TestSingleInstance::startOutcomes()
     QFETCH(bool, bus);
     QFETCH(bool, runtimeDir);
     QFETCH(QString, running);
+    QFETCH(QStringList, forward);
     QFETCH(bool, proceed);
     QFETCH(int, exitCode);
     QFETCH(QString, output);
@@ -247,17 +272,32 @@ void TestSingleInstance::startOutcomes()
     const QString dir = runtimeDir ? runtime.path() : QString();
 
     FakeBarCommands bar;
-    SingleInstance first(bus ? connect(u"first"_s) : noBus(), dir);
+    QProcess dying;
+    QDBusConnection firstBus = bus ? connect(u"first"_s) : noBus();
+    if (running == u"bar without a bus"_s)
+        firstBus = noBus();
+    if (running == u"bar whose bus died"_s) {
+        const QString address = startBus(dying);
+        QVERIFY(!address.isEmpty());
+        m_connections << u"dying"_s;
+        firstBus = QDBusConnection::connectToBus(address, u"dying"_s);
+    }
+    SingleInstance first(firstBus, dir);
     QDBusConnection mute = connect(u"mute"_s);
-    if (running == u"bar"_s) {
+    if (running.startsWith(u"bar"_s)) {
         QVERIFY(first.start().proceed);
         first.serve(bar);
     } else if (running == u"mute"_s) {
         QVERIFY(mute.interface()->registerService(DBusInstance::ServiceName).isValid());
     }
+    if (dying.state() == QProcess::Running) {
+        dying.kill();
+        QVERIFY(dying.waitForFinished());
+        QTRY_VERIFY(!firstBus.isConnected());
+    }
 
     SingleInstance later(bus ? connect(u"later"_s) : noBus(), dir, 3000);
-    const SingleInstance::Outcome o = later.start();
+    const SingleInstance::Outcome o = later.start(forward);
     QCOMPARE(o.proceed, proceed);
     QCOMPARE(o.exitCode, exitCode);
     QVERIFY2(output.isEmpty() ? o.output.isEmpty() : o.output.contains(output),
@@ -266,6 +306,9 @@ void TestSingleInstance::startOutcomes()
     // One line each at most.
     QVERIFY(o.output.count(u'\n') <= 1 && !o.error.contains(u'\n'));
     QCOMPARE(bar.activations, running == u"bar"_s && bus ? 1 : 0);
+    // A start that does not become the bar leaves the name to the next one.
+    if (bus && !proceed && running != u"bar"_s && running != u"mute"_s)
+        QVERIFY(!DBusInstance(connect(u"observer"_s)).nameOwned());
 }
 
 void TestSingleInstance::runningBarAnswers_data()

@@ -29,6 +29,7 @@ private slots:
     void returnPressesFocusedButtons();
     void dialogOutlivingThePanel();
     void draggedBarStaysOnScreen();
+    void boxBesideDraggedBar_data();
     void boxBesideDraggedBar();
 
 private:
@@ -209,14 +210,38 @@ void TestBarDialogs::draggedBarStaysOnScreen()
     QVERIFY(QRect(QPoint(0, 0), screen).contains(barFrame()));
 }
 
+void TestBarDialogs::boxBesideDraggedBar_data()
+{
+    QTest::addColumn<bool>("intoCorner"); // dragged on into the top-left corner first
+    QTest::addRow("at the bottom edge") << false;
+    // Below the bar is the only room there: the box's own title bar must not go under it.
+    QTest::addRow("in the top-left corner") << true;
+}
+
 void TestBarDialogs::boxBesideDraggedBar()
 {
+    QFETCH(bool, intoCorner);
+    if (intoCorner) {
+        const QPoint grab = barFrame().topLeft() + QPoint(40, 5); // on the title bar
+        QVERIFY(m_session.mouseMove(grab));
+        QVERIFY(DesktopSession::run(u"xdotool"_s, {u"mousedown"_s, u"1"_s}));
+        for (const QPoint &to : {(grab + QPoint(40, 5)) / 2, QPoint(40, 5)})
+            QVERIFY(m_session.mouseMove(to));
+        QVERIFY(DesktopSession::run(u"xdotool"_s, {u"mouseup"_s, u"1"_s}));
+        QTRY_COMPARE(barFrame().topLeft(), QPoint(0, 0));
+        openSettings();
+    }
+    const QRect dragged = barFrame();
     pick(ReminderList, u"5 0 Return"_s);
     QVERIFY(m_session.click(client() + OkButton.center()));
     checkBesideBar(u"计时"_s, u"KP_Enter"_s);
     // Cancel shrinks the bar back down to where it was dragged.
     QVERIFY(m_session.click(client() + CancelButton.center()));
-    QTRY_COMPARE(barFrame().bottom(), m_session.screenSize().height() - 1);
+    if (intoCorner)
+        QTRY_COMPARE(barFrame().topLeft(), dragged.topLeft());
+    else
+        QTRY_COMPARE(barFrame().bottom(), dragged.bottom());
+    QVERIFY(barFrame().height() < dragged.height());
     QTRY_COMPARE(m_session.focusedWindow(), m_show);
 }
 

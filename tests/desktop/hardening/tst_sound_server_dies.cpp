@@ -1,6 +1,7 @@
 // The sound server dies while the notice's sound is playing: the countdown and the notice must
-// carry on, and so must a later talk that has no server at all to play on. The sound is a
-// four-second tone written here, so the server can be killed well inside the playback.
+// carry on, and so must a later talk that has no server at all to play on. Once the server is
+// back, the next talk's alert must be heard again. The sound is a four-second tone written
+// here, so the server can be killed well inside the playback.
 
 #include "mmss.h"
 #include "procinfo.h"
@@ -8,6 +9,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -32,6 +34,25 @@ bool playingFor(qint64 pid)
     return false;
 }
 
+// Whether the helper tool comes to succeed within `timeoutMs`, tried again and again.
+bool succeeds(const QString &program, const QStringList &args, int timeoutMs = 15000)
+{
+    return QTest::qWaitFor([&] { return DesktopSession::run(program, args, nullptr, 3000); },
+                           timeoutMs);
+}
+
+// What the monitor delivers within a third of a second.
+bool monitorLive()
+{
+    QProcess record;
+    record.start(u"parecord"_s, {u"--raw"_s, u"--latency-msec=10"_s,
+                                 u"--device="_s + qEnvironmentVariable("TC_PULSE_MONITOR")});
+    QTest::qWait(300);
+    record.terminate();
+    record.waitForFinished(3000);
+    return !record.readAllStandardOutput().isEmpty();
+}
+
 } // namespace
 
 class TestSoundServerDies : public QObject
@@ -43,10 +64,44 @@ private slots:
     void talkSurvivesServerDeath();
 
 private:
+    bool restartServer();
+
     DesktopSession m_session;
     QTemporaryDir m_dir;
     qint64 m_server = 0;
+    QProcess m_restarted; // the server started again, as with-desktop.sh starts it
+    QProcess m_keeper;    // its silent stream, which keeps the sink running
 };
+
+// Started again where clients look for it, with the same null sink and a silent stream on it.
+bool TestSoundServerDies::restartServer()
+{
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(u"HOME"_s, m_dir.filePath(u"home"_s));
+    m_restarted.setProcessEnvironment(env);
+    m_restarted.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    m_restarted.start(u"pulseaudio"_s,
+                      {u"-n"_s, u"--daemonize=no"_s, u"--exit-idle-time=-1"_s, u"--realtime=no"_s,
+                       u"--high-priority=no"_s, u"--log-target=stderr"_s, u"--log-level=0"_s,
+                       u"--load=module-null-sink sink_name=nullsink"_s,
+                       u"--load=module-native-protocol-unix auth-anonymous=1"_s});
+    if (!m_restarted.waitForStarted() || !succeeds(u"pactl"_s, {u"info"_s})
+        || !DesktopSession::run(u"pactl"_s, {u"set-default-sink"_s, u"nullsink"_s}))
+        return false;
+    m_keeper.start(u"pacat"_s, {u"--latency-msec=20"_s, u"--raw"_s, u"/dev/zero"_s});
+    const auto keeperPlaying = [] {
+        QString out;
+        return DesktopSession::run(u"pactl"_s, {u"list"_s, u"short"_s, u"sink-inputs"_s}, &out)
+               && !out.trimmed().isEmpty();
+    };
+    if (!m_keeper.waitForStarted() || !QTest::qWaitFor(keeperPlaying, 15000))
+        return false;
+    // The null sink's first block is two seconds long; a suspend and resume shortens it.
+    const QStringList suspend{u"suspend-sink"_s, u"nullsink"_s};
+    return DesktopSession::run(u"pactl"_s, suspend + QStringList{u"1"_s})
+           && DesktopSession::run(u"pactl"_s, suspend + QStringList{u"0"_s})
+           && QTest::qWaitFor(monitorLive, 15000);
+}
 
 void TestSoundServerDies::initTestCase()
 {
@@ -119,6 +174,36 @@ void TestSoundServerDies::talkSurvivesServerDeath()
              qPrintable(u"notice at %1 ms"_s.arg(again.listedMs)));
     QVERIFY2(again.goneMs >= 0, "the notice did not close");
     QCOMPARE(again.barAfter, mmss(5));
+
+    // The server back, long after Qt's audio gave up on it: the next alert is heard. The
+    // notice's sound beat runs on across talks, so a five-second notice makes sure one falls
+    // due; the short default sound keeps alerts apart.
+    QVERIFY2(restartServer(), "the sound server did not come back");
+    const QString blip = DesktopSession::programDir() + u"/blip.wav"_s;
+    QString error;
+    const std::optional<WavFile> blipWav = WavFile::read(blip, &error);
+    QVERIFY2(blipWav, qPrintable(error));
+    QVERIFY(driver.setTalk(0, 8, 5, blip));
+    QTRY_COMPARE(driver.read(), mmss(8));
+    TalkWatch listen(driver, TalkWatch::Watch::Windows);
+    QVERIFY(listen.record(m_dir.filePath(u"after.wav"_s), blipWav->peak()));
+    const TalkWatch::Talk back = listen.run();
+    QVERIFY2(!m_session.programCrashed(), "the program crashed after the server came back");
+    QVERIFY2(back.recording, "nothing was recorded");
+    QStringList heard;
+    for (const Burst &b : back.bursts)
+        heard << QString::number(*back.recordingStartMs + b.start * 1000 - back.listedMs, 'f', 0);
+    qInfo().noquote() << "after the restart: notice at" << back.listedMs << "ms; alerts heard"
+                      << heard.size()
+                      << "(ms after the notice:" << heard.join(u", "_s) + u"), peak"_s
+                      << (back.bursts.isEmpty() ? 0 : back.bursts.first().peak);
+    QVERIFY2(back.listedMs >= 2000 && back.listedMs <= 4500,
+             qPrintable(u"notice at %1 ms"_s.arg(back.listedMs)));
+    QVERIFY2(!back.bursts.isEmpty(), "no alert was heard after the server came back");
+    // At half volume, as before the server went.
+    const double ratio = back.bursts.first().peak / blipWav->peak();
+    QVERIFY2(ratio >= 0.35 && ratio <= 0.65, qPrintable(u"ratio %1"_s.arg(ratio)));
+    QCOMPARE(back.barAfter, mmss(8));
 
     const QString errors = m_session.standardError();
     qInfo().noquote() << "stderr:" << (errors.isEmpty() ? u"(empty)"_s : u"\n"_s + errors);
