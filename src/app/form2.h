@@ -22,6 +22,7 @@ class PictureBox;
 class PictureClip;
 class SettingsPanel;
 class ShapeFrame;
+class ShowFollowing;
 class TitleBar;
 class WindowOps;
 
@@ -68,6 +69,12 @@ public:
     Settings settings() const;
     // The border switched as OK would switch it, without stopping the talk; the box follows.
     void setBorderless(bool borderless);
+
+    // The talk starts, continues and pauses with the slide show (see ShowFollower). Off, as
+    // at start-up, nothing about shows is watched. Only where shows can be seen.
+    bool canFollowShow() const;
+    void setFollowShow(bool follow);
+    bool followsShow() const { return m_showFollowing != nullptr; }
 
     // The popup menu's commands and the panel's buttons.
     void start();
@@ -135,4 +142,5 @@ private:
     TitleBar *m_titleBar = nullptr;
     SettingsPanel *m_panel = nullptr;
     std::unique_ptr<BarPlacement> m_placement;
+    std::unique_ptr<ShowFollowing> m_showFollowing;
 };
