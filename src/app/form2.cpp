@@ -153,6 +153,7 @@ void Form2::followRunState()
     tickTimer->setEnabled(m_run.isRunning());
     menu->pauseAction->setText(m_run.offersContinue() ? BarMenu::continueCaption()
                                                       : BarMenu::pauseCaption());
+    emit runStateChanged();
 }
 
 void Form2::start()

@@ -118,6 +118,9 @@ public:
 
 signals:
     void exited();
+    // Started, paused, continued, stopped: whatever changed whether it counts or what the
+    // pause item offers.
+    void runStateChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;

@@ -683,7 +683,8 @@ private slots:
     }
 
     // A 1:00 talk (0:02 when brief) on a desktop where shows come and go: =N shows up,
-    // +MS passing, the menu's start and resum, "off" for the option switched off again.
+    // +MS passing, the menu's start and resum, a later start's toggle, "off" for the option
+    // switched off again.
     void followsTheShow_data()
     {
         QTest::addColumn<bool>("follow");
@@ -709,6 +710,9 @@ private slots:
         QTest::addRow("Start by hand within the grace keeps counting")
             << true << false << "=1 +3500 =0 +1000 start +3000"
             << "00:57" << pause << true;
+        QTest::addRow("paused and continued by command within the grace")
+            << true << false << "=1 +3500 =0 +1000 toggle toggle +3000"
+            << "00:53" << pause << true;
         QTest::addRow("switched off: the show's end no longer pauses")
             << true << false << "=1 +3500 off =0 +3000"
             << "00:54" << pause << false;
@@ -735,6 +739,8 @@ private slots:
                 f.clock.advance(step.mid(1).toInt());
             else if (step == QLatin1String("off"))
                 StartOptions::apply(*f.bar, {.followShow = false});
+            else if (step == QLatin1String("toggle"))
+                f.bar->toggle();
             else
                 (step == QLatin1String("start") ? f.bar->menu->startAction
                                                 : f.bar->menu->pauseAction)
