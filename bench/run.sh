@@ -17,20 +17,20 @@ usage: bench/run.sh [options]
   --quick            short runs, to see that every bench works (figures are rough)
   --build-dir DIR    build tree to use (default: build, configured if new)
   --jobs N           parallel build jobs (default: all cores)
-  --only NAMES       comma-separated subset of: ticks,cost,footprint,cover,alert
+  --only NAMES       comma-separated subset of: ticks,cost,footprint,cover,alert,show
   --seconds N        tick accuracy: length of each run, idle and busy (default 600; quick 70)
   --launches N       footprint: launches per program for first paint (default 15; quick 5)
   --count-seconds N  footprint: seconds of counting for CPU and memory (default 60; quick 10)
   --ticks N          tick cost: bar ticks and notice ticks under callgrind (default 300; quick 30)
   --plays N          alert latency: alerts to time (default 30; quick 6)
-  --rounds N         cover time: full-screen windows per mode and window manager (default 20;
-                     quick 5)
+  --rounds N         cover time and show start: full-screen windows per mode and window
+                     manager (default 20; quick 5)
 EOF
 }
 
 build_dir=build
 jobs=$(nproc 2>/dev/null || echo 2)
-only=ticks,cost,footprint,cover,alert
+only=ticks,cost,footprint,cover,alert,show
 quick=0
 seconds='' launches='' count_seconds='' ticks='' plays='' rounds=''
 while (($#)); do
@@ -184,6 +184,28 @@ if wants cover; then
                 "$root/bench/cover.sh" --bench-dir "$bench" \
                 --program "$build_dir/bin/talk-countdown" --rounds "$rounds"; then
                 grep -E '^cover (map|switch):' "$results/cover-$wm.txt" | sed "s/^cover/  $wm:/" \
+                    >>"$summary"
+            else
+                echo "  $wm: did not run" >>"$summary"
+            fi
+        done
+    fi
+fi
+
+# --- show start -----------------------------------------------------------------------------
+
+if wants show; then
+    section "show start with --follow-show, $rounds rounds per window manager"
+    if [[ ! -x $bench/showstart ]]; then
+        echo "show start: showstart was not built (no libxcb); skipped" | tee -a "$summary"
+    else
+        echo "show start (from the show's MapNotify to the bar counting):" >>"$summary"
+        for wm in openbox kwin_x11; do
+            if ! command -v "$wm" >/dev/null; then
+                echo "  $wm: not installed; skipped" | tee -a "$summary"
+            elif run "showstart-$wm.txt" "$with_desktop" --wm "$wm" --size 1920x1080 -- \
+                "$bench/showstart" --rounds "$rounds"; then
+                grep -E '^show start:' "$results/showstart-$wm.txt" | sed "s/^show start/  $wm/" \
                     >>"$summary"
             else
                 echo "  $wm: did not run" >>"$summary"

@@ -12,6 +12,7 @@
 #include "pictureclip.h"
 #include "settingspanel.h"
 #include "shapeframe.h"
+#include "showfollowing.h"
 #include "titlebar.h"
 #include "windowops.h"
 
@@ -152,6 +153,7 @@ void Form2::followRunState()
     tickTimer->setEnabled(m_run.isRunning());
     menu->pauseAction->setText(m_run.offersContinue() ? BarMenu::continueCaption()
                                                       : BarMenu::pauseCaption());
+    emit runStateChanged();
 }
 
 void Form2::start()
@@ -303,6 +305,20 @@ void Form2::setBorderless(bool borderless)
     // Before the first OK the bar has no frame; OK gives it one unless the box is ticked.
     if (m_settingsApplied)
         setBorder(!borderless);
+}
+
+bool Form2::canFollowShow() const
+{
+    return m_services.windows.seesShows();
+}
+
+void Form2::setFollowShow(bool follow)
+{
+    if (follow == followsShow() || (follow && !canFollowShow()))
+        return;
+    m_showFollowing =
+        follow ? std::make_unique<ShowFollowing>(*this, m_services.clock, m_services.windows)
+               : nullptr;
 }
 
 void Form2::addMinute()

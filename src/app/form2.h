@@ -22,6 +22,7 @@ class PictureBox;
 class PictureClip;
 class SettingsPanel;
 class ShapeFrame;
+class ShowFollowing;
 class TitleBar;
 class WindowOps;
 
@@ -69,6 +70,12 @@ public:
     // The border switched as OK would switch it, without stopping the talk; the box follows.
     void setBorderless(bool borderless);
 
+    // The talk starts, continues and pauses with the slide show (see ShowFollower). Off, as
+    // at start-up, nothing about shows is watched. Only where shows can be seen.
+    bool canFollowShow() const;
+    void setFollowShow(bool follow);
+    bool followsShow() const { return m_showFollowing != nullptr; }
+
     // The popup menu's commands and the panel's buttons.
     void start();
     void pauseOrContinue();
@@ -111,6 +118,9 @@ public:
 
 signals:
     void exited();
+    // Started, paused, continued, stopped: whatever changed whether it counts or what the
+    // pause item offers.
+    void runStateChanged();
 
 protected:
     void paintEvent(QPaintEvent *event) override;
@@ -135,4 +145,5 @@ private:
     TitleBar *m_titleBar = nullptr;
     SettingsPanel *m_panel = nullptr;
     std::unique_ptr<BarPlacement> m_placement;
+    std::unique_ptr<ShowFollowing> m_showFollowing;
 };

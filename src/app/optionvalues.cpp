@@ -94,6 +94,14 @@ const QList<Option> &options()
          Kind::Flag,
          {},
          QStringLiteral("add 加一分钟 and 减一分钟 (a minute more or less) to the menu")},
+        {QStringLiteral("follow-show"),
+         Kind::Flag,
+         {},
+         QStringLiteral("start with the slide show and pause after it ends (X11)")},
+        {QStringLiteral("no-follow-show"),
+         Kind::Flag,
+         {},
+         QStringLiteral("stop following the slide show")},
         {QStringLiteral("toggle"),
          Kind::Command,
          {},
@@ -193,6 +201,8 @@ std::optional<QString> set(TalkOptions &o, const QString &name, const QString &t
                                     "the first above the second"));
 
     const std::optional<bool> flag = parseBool(text);
+    if (name == QLatin1String("no-follow-show")) // the same switch, the other way round
+        return store(o.followShow, flag ? std::optional<bool>(!*flag) : std::nullopt, TrueOrFalse);
     std::optional<bool> *field = nullptr;
     if (name == QLatin1String("no-reminder"))
         field = &o.noReminder;
@@ -202,6 +212,8 @@ std::optional<QString> set(TalkOptions &o, const QString &name, const QString &t
         field = &o.start;
     else if (name == QLatin1String("adjust"))
         field = &o.adjust;
+    else if (name == QLatin1String("follow-show"))
+        field = &o.followShow;
     else if (name == QLatin1String("toggle"))
         field = &o.toggle;
     else if (name == QLatin1String("settings"))

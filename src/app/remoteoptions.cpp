@@ -57,6 +57,7 @@ QStringList encode(const TalkOptions &o)
     flag("borderless", o.borderless);
     flag("start", o.start);
     flag("adjust", o.adjust);
+    flag("follow-show", o.followShow);
     flag("toggle", o.toggle);
     flag("settings", o.settings);
     flag("exit", o.exit);

@@ -95,6 +95,8 @@ QStringList applyBehaviour(Form2 &bar, const TalkOptions &o)
 
 std::optional<QString> refusal(const Form2 &bar, const TalkOptions &options)
 {
+    if (options.followShow.value_or(false) && !bar.canFollowShow())
+        return FollowShowRefusal;
     const std::optional<Settings> s = settingsFor(bar, options);
     if (!s)
         return std::nullopt;
@@ -134,6 +136,11 @@ QStringList apply(Form2 &bar, const TalkOptions &options)
                                   : QStringLiteral("reminder %1 s").arg(s->reminderSeconds));
     } else if (options.borderless) {
         bar.setBorderless(borderless);
+    }
+    if (options.followShow && *options.followShow != bar.followsShow() && bar.canFollowShow()) {
+        bar.setFollowShow(*options.followShow);
+        changed << (bar.followsShow() ? QStringLiteral("following the show")
+                                      : QStringLiteral("not following the show"));
     }
     if (options.start.value_or(false)) {
         bar.start();

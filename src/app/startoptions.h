@@ -15,8 +15,12 @@ class Form2;
 // With no options the bar stays exactly as start-up left it.
 namespace StartOptions {
 
-// Why the bar's OK would refuse the settings these options make, in its own words; nothing
-// when it would take them. Nothing is changed either way.
+// Without an X display the bar cannot see a slide show, so it cannot follow one.
+inline const QString FollowShowRefusal =
+    QStringLiteral("--follow-show needs an X display to see the slide show on");
+
+// Why the bar's OK would refuse the settings these options make, in its own words, or why it
+// cannot follow the show; nothing when it would take them. Nothing is changed either way.
 std::optional<QString> refusal(const Form2 &bar, const TalkOptions &options);
 
 // Puts the options on the bar unless they are refused (then nothing changes); returns what

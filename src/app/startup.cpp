@@ -8,8 +8,10 @@
 #include "qtwindowops.h"
 #include "quitonsignal.h"
 #include "remoteoptions.h"
+#include "showwatcher.h"
 #include "singleinstance.h"
 #include "soundfilecheck.h"
+#include "startoptions.h"
 #include "x11.h"
 
 #include <QApplication>
@@ -116,6 +118,17 @@ int run(int argc, char *argv[])
         printLine(stderr, problem);
         if (exitCode != 0)
             return exitCode;
+    }
+
+    if (outcome.options.followShow.value_or(false)) {
+        if (!ShowWatcher::canWatch()) {
+            printLine(stderr, QLatin1String("talk-countdown: ") + StartOptions::FollowShowRefusal);
+            return 2;
+        }
+        // Native Wayland windows are out of sight of any X client.
+        if (X11::isXWayland())
+            printLine(stderr, QStringLiteral("talk-countdown: --follow-show on Wayland sees only "
+                                             "slide shows that run through XWayland"));
     }
 
     QtTranslation::install(app, lang);

@@ -17,6 +17,7 @@ void forEachField(A &a, B &b, F &&f)
     f(a.atZero, b.atZero);
     f(a.stages, b.stages);
     f(a.adjust, b.adjust);
+    f(a.followShow, b.followShow);
     f(a.toggle, b.toggle);
     f(a.settings, b.settings);
     f(a.exit, b.exit);

@@ -35,6 +35,7 @@ struct TalkOptions
     std::optional<AtZero> atZero{};
     std::optional<Stages> stages{};
     std::optional<bool> adjust{};
+    std::optional<bool> followShow{}; // false: stop following
 
     // Commands for a bar that already runs, as its menu items.
     std::optional<bool> toggle{};

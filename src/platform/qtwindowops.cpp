@@ -1,5 +1,6 @@
 #include "qtwindowops.h"
 
+#include "showwatcher.h"
 #include "stackingwatcher.h"
 #include "x11.h"
 
@@ -189,6 +190,24 @@ void QtWindowOps::watchScreen(QObject *context, ScreenChanged changed)
             [changed = std::move(changed)](const QRect &before, const QRect &after) {
                 changed(before, after);
             });
+}
+
+bool QtWindowOps::seesShows() const
+{
+    return ShowWatcher::canWatch();
+}
+
+void QtWindowOps::watchShows(QObject *context, ShowsChanged changed)
+{
+    stopWatchingShows();
+    m_shows = new ShowWatcher(this);
+    connect(m_shows, &ShowWatcher::showsChanged, context, changed);
+    changed(int(m_shows->shows().size()));
+}
+
+void QtWindowOps::stopWatchingShows()
+{
+    delete std::exchange(m_shows, nullptr);
 }
 
 // Tracks the geometry of whichever screen the windows belong on now (xrandr, a monitor plugged

@@ -12,6 +12,7 @@
 #include <chrono>
 
 class QScreen;
+class ShowWatcher;
 class StackingWatcher;
 
 // Topmost windows on X11: a window the window manager does not manage (so it cannot push it
@@ -52,6 +53,9 @@ public:
     void returnKeyboard(QWidget *window) override;
     void dialogClosed(QWidget *window) override;
     void watchScreen(QObject *context, ScreenChanged changed) override;
+    bool seesShows() const override;
+    void watchShows(QObject *context, ShowsChanged changed) override;
+    void stopWatchingShows() override;
 
     static Qt::WindowFlags topmostFlags();
 
@@ -76,6 +80,7 @@ private:
 
     Options m_options;
     StackingWatcher *m_watcher = nullptr;
+    ShowWatcher *m_shows = nullptr; // only while shows are watched
     QList<QPointer<QWidget>> m_kept;
     QTimer m_fallbackTimer;
     QTimer m_budgetTimer;

@@ -46,4 +46,13 @@ public:
     // lives.
     using ScreenChanged = std::function<void(const QRect &before, const QRect &after)>;
     virtual void watchScreen(QObject *context, ScreenChanged changed) = 0;
+
+    // Whether slide shows (full-screen windows of other programs, on any screen) can be seen.
+    virtual bool seesShows() const = 0;
+    // Calls `changed` with the number of shows up now, and again whenever that may have
+    // changed, until stopWatchingShows() or until `context` is gone. Nothing about shows is
+    // watched before this or after that.
+    using ShowsChanged = std::function<void(int count)>;
+    virtual void watchShows(QObject *context, ShowsChanged changed) = 0;
+    virtual void stopWatchingShows() = 0;
 };

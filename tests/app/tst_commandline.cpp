@@ -182,6 +182,8 @@ private slots:
             {.atZero = TalkOptions::AtZero::Overtime, .stages = TalkOptions::Stages{4, 2}});
         row("one stage in minutes", {"--stages", "5"},
             {.stages = TalkOptions::Stages{300, std::nullopt}});
+        row("following the show", {"--follow-show"}, {.followShow = true});
+        row("not following it", {"--no-follow-show"}, {.followShow = false});
         row("commands", {"--toggle", "--settings", "--exit", "--add-minute", "--remove-minute"},
             {.toggle = true,
              .settings = true,
@@ -242,6 +244,10 @@ private slots:
              ":3: toggle=true ignored: a command"});
         row("key in another section", "[bar]\nstart=true\n", {}, 0, {},
             {":2: bar/start=true ignored"});
+        row("following the show, the command line says no", "follow-show=true\n",
+            {"--no-follow-show"}, 0, {.followShow = false});
+        row("not following, said the other way round", "no-follow-show=yes\n", {}, 0,
+            {.followShow = false});
         row("stages with a comma", "stages=5:00,2:00\n", {}, 0,
             {.stages = TalkOptions::Stages{300, 120}});
         row("reminder above the file's length", "length=0:20\nreminder=30\n", {}, 0,

@@ -687,6 +687,86 @@ private slots:
         QCOMPARE(shownInColour(f), QStringLiteral("00:01 cyan"));
     }
 
+    // A 1:00 talk (0:02 when brief) on a desktop where shows come and go: =N shows up,
+    // +MS passing, the menu's start and resum, a later start's toggle, "off" for the option
+    // switched off again.
+    void followsTheShow_data()
+    {
+        QTest::addColumn<bool>("follow");
+        QTest::addColumn<bool>("brief");
+        QTest::addColumn<QString>("script");
+        QTest::addColumn<QString>("shown");
+        QTest::addColumn<QString>("caption"); // the pause item's
+        QTest::addColumn<bool>("watching");
+        const QString pause = BarMenu::pauseCaption(), resume = BarMenu::continueCaption();
+        QTest::addRow("off: a show changes nothing") << false << false << "=1 +3000"
+                                                     << "01:00" << pause << false;
+        QTest::addRow("a show starts the talk") << true << false << "=1 +3000"
+                                                << "00:57" << pause << true;
+        QTest::addRow("the show ends: paused after the grace")
+            << true << false << "=1 +3500 =0 +2000 +5000"
+            << "00:55" << resume << true;
+        QTest::addRow("the show back: it continues")
+            << true << false << "=1 +3500 =0 +2000 =1 +1000"
+            << "00:54" << pause << true;
+        QTest::addRow("a manual pause holds while the show is up")
+            << true << false << "=1 +3500 resum +5000"
+            << "00:57" << resume << true;
+        QTest::addRow("Start by hand within the grace keeps counting")
+            << true << false << "=1 +3500 =0 +1000 start +3000"
+            << "00:57" << pause << true;
+        QTest::addRow("paused and continued by command within the grace")
+            << true << false << "=1 +3500 =0 +1000 toggle toggle +3000"
+            << "00:53" << pause << true;
+        QTest::addRow("switched off: the show's end no longer pauses")
+            << true << false << "=1 +3500 off =0 +3000"
+            << "00:54" << pause << false;
+        QTest::addRow("time-up with the show still up: no new start")
+            << true << true << "=1 +2500 +5000"
+            << "00:02" << pause << true;
+    }
+
+    void followsTheShow()
+    {
+        QFETCH(bool, follow);
+        QFETCH(bool, brief);
+        QFETCH(QString, script);
+        QFETCH(QString, shown);
+        QFETCH(QString, caption);
+        QFETCH(bool, watching);
+        BarFixture f;
+        StartOptions::apply(*f.bar, {.lengthSeconds = brief ? 2 : 60, .followShow = follow});
+        QCOMPARE(f.bar->followsShow(), follow);
+        for (const QString &step : script.split(u' ')) {
+            if (step.startsWith(u'='))
+                f.windows.setShowCount(step.mid(1).toInt());
+            else if (step.startsWith(u'+'))
+                f.clock.advance(step.mid(1).toInt());
+            else if (step == QLatin1String("off"))
+                StartOptions::apply(*f.bar, {.followShow = false});
+            else if (step == QLatin1String("toggle"))
+                f.bar->toggle();
+            else
+                (step == QLatin1String("start") ? f.bar->menu->startAction
+                                                : f.bar->menu->pauseAction)
+                    ->trigger();
+        }
+        QCOMPARE(f.shown(), shown);
+        QCOMPARE(f.bar->menu->pauseAction->text(), caption);
+        QCOMPARE(f.windows.watchingShows(), watching);
+    }
+
+    // Where no show can be seen the option is refused, and nothing is watched.
+    void followingTheShowNeedsAnXDisplay()
+    {
+        BarFixture f;
+        f.windows.showsVisible = false;
+        QCOMPARE(StartOptions::refusal(*f.bar, {.followShow = true}),
+                 std::optional<QString>(StartOptions::FollowShowRefusal));
+        QVERIFY(StartOptions::apply(*f.bar, {.followShow = true}).isEmpty());
+        QVERIFY(!f.bar->followsShow() && !f.windows.watchingShows());
+    }
+
     void minuteItems_data()
     {
         QTest::addColumn<TalkOptions>("options");

@@ -370,6 +370,12 @@ void TestSingleInstance::runningBarAnswers_data()
     QTest::addRow("a reminder takes the applied length, not the pick")
         << pickedOneMinute << options << QStringList{u"reminder=3"_s} << true
         << u"length 0:08, reminder 3 s"_s << u"00:08"_s << false << u""_s;
+    QTest::addRow("following the show leaves the talk running")
+        << none << options << QStringList{u"follow-show=true"_s} << true << u"following the show"_s
+        << u"00:08"_s << true << u""_s;
+    QTest::addRow("following the show, and no more")
+        << QStringList{u"follow-show=true"_s} << options << QStringList{u"follow-show=false"_s}
+        << true << u"not following the show"_s << u"00:08"_s << true << u""_s;
     QTest::addRow("an unknown verb") << none << u"pause"_s << QStringList{} << false << u"'pause'"_s
                                      << u"00:08"_s << true << u""_s;
 }
@@ -422,6 +428,7 @@ void TestSingleInstance::optionsSurviveTheTrip()
                            .screen = u"HDMI-1"_s,
                            .atZero = TalkOptions::AtZero::Overtime,
                            .stages = TalkOptions::Stages{300, 60},
+                           .followShow = false,
                            .toggle = true,
                            .removeMinute = true};
     QString why;

@@ -24,6 +24,19 @@ void FakeWindowOps::changeScreen(const QRect &to)
     }
 }
 
+void FakeWindowOps::watchShows(QObject *context, ShowsChanged changed)
+{
+    m_shows = {context, changed};
+    changed(m_showCount);
+}
+
+void FakeWindowOps::setShowCount(int count)
+{
+    m_showCount = count;
+    if (watchingShows())
+        m_shows.second(count);
+}
+
 void FakeCommonDialog::ShowOpen(QWidget *)
 {
     ++shownCount;

@@ -39,12 +39,21 @@ public:
     void dialogClosed(QWidget *) override { ++dialogsClosed; }
     int dialogsClosed = 0;
     void watchScreen(QObject *context, ScreenChanged changed) override;
+    bool seesShows() const override { return showsVisible; }
+    void watchShows(QObject *context, ShowsChanged changed) override;
+    void stopWatchingShows() override { m_shows = {}; }
 
     // As if the primary screen had been resized or replaced.
     void changeScreen(const QRect &to);
+    // Whether shows can be seen, whether they are watched now, and as if `count` were up.
+    bool showsVisible = true;
+    bool watchingShows() const { return m_shows.first && m_shows.second; }
+    void setShowCount(int count);
 
 private:
     QList<QPair<QPointer<QObject>, ScreenChanged>> m_watchers;
+    QPair<QPointer<QObject>, ShowsChanged> m_shows;
+    int m_showCount = 0;
 };
 
 class FakeMessageBox final : public MessageBox

@@ -4,12 +4,17 @@
 //   key <name>       a key press: its text when printable, else its Qt key name ("Return", "F5")
 //   click <x> <y>    a mouse press, in screen coordinates
 //   focus out|in     the focus left or came back after "ready"
+//   hidden           the window was unmapped, on the "hide" command
+// With --windowed it comes up as a plain 800x600 window first, as a slide program's editor
+// does. Commands on stdin, one a line: "hide" unmaps the window; "show" maps it full screen
+// again and "fullscreen" takes a windowed one full screen, each answered by "ready".
 
 #include <QApplication>
 #include <QKeyEvent>
 #include <QKeySequence>
 #include <QMetaEnum>
 #include <QMouseEvent>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -17,6 +22,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <unistd.h>
 #include <xcb/xcb.h>
 
 using namespace Qt::StringLiterals;
@@ -64,7 +70,8 @@ bool hasInputFocus(const QWidget *window)
 class FakeShow : public QWidget
 {
 public:
-    FakeShow()
+    explicit FakeShow(bool windowed)
+        : m_windowed(windowed)
     {
         setWindowTitle(u"tc-fakeshow"_s);
         setAutoFillBackground(true);
@@ -77,15 +84,35 @@ public:
         // readiness is polled rather than pieced together from events.
         m_readyPoll.setInterval(20);
         connect(&m_readyPoll, &QTimer::timeout, this, [this] {
-            // Full screen, too: the window manager may map it at its first size first.
-            if (windowHandle() && windowHandle()->isExposed() && isActiveWindow()
-                && windowHandle()->geometry() == screen()->geometry() && hasInputFocus(this)) {
+            // Full screen, too (unless windowed): the window manager may map it at its first
+            // size first.
+            if (!windowHandle())
+                return;
+            const bool fullScreen = windowHandle()->geometry() == screen()->geometry();
+            if (windowHandle()->isExposed() && isActiveWindow() && fullScreen != m_windowed
+                && hasInputFocus(this)) {
                 m_readyPoll.stop();
                 m_ready = true;
                 report(u"ready"_s);
             }
         });
         m_readyPoll.start();
+    }
+
+    void command(const QString &command)
+    {
+        if (command == u"hide"_s) {
+            m_readyPoll.stop();
+            hide();
+            report(u"hidden"_s);
+        } else if (command == u"show"_s || command == u"fullscreen"_s) {
+            m_windowed = false;
+            m_ready = false;
+            showFullScreen();
+            raise();
+            activateWindow();
+            m_readyPoll.start();
+        }
     }
 
 protected:
@@ -107,6 +134,7 @@ protected:
 private:
     QTimer m_readyPoll;
     bool m_ready = false;
+    bool m_windowed = false;
 };
 
 } // namespace
@@ -116,9 +144,29 @@ int main(int argc, char **argv)
     QApplication app(argc, argv);
     QApplication::setApplicationName(u"tc-fakeshow"_s);
 
-    FakeShow show;
-    show.showFullScreen();
+    const bool windowed = QApplication::arguments().contains(u"--windowed"_s);
+    FakeShow show(windowed);
+    if (windowed) {
+        show.resize(800, 600);
+        show.show();
+    } else {
+        show.showFullScreen();
+    }
     show.raise();
     show.activateWindow();
+
+    QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
+    QByteArray pending;
+    QObject::connect(&input, &QSocketNotifier::activated, &show, [&] {
+        char buffer[256];
+        const ssize_t n = ::read(STDIN_FILENO, buffer, sizeof buffer);
+        if (n <= 0) {
+            input.setEnabled(false); // no commands to come
+            return;
+        }
+        pending.append(buffer, n);
+        for (qsizetype end; (end = pending.indexOf('\n')) >= 0; pending.remove(0, end + 1))
+            show.command(QString::fromUtf8(pending.left(end)).trimmed());
+    });
     return QApplication::exec();
 }

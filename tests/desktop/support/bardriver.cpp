@@ -110,6 +110,13 @@ QString BarDriver::read()
     return LedReader::readBar(m_session.grabScreen(), client());
 }
 
+bool BarDriver::frozen(int ms)
+{
+    const QString before = read();
+    QTest::qWait(ms);
+    return read() == before;
+}
+
 BarDriver::WindowId BarDriver::rightClickForMenu(const QPoint &at, int timeoutMs)
 {
     const QList<WindowId> before = windows();

@@ -50,6 +50,8 @@ public:
     QRect expected(int height = BarLayout::CollapsedHeight) const;
     // The digits now on the bar, as LedReader::readBar reads them.
     QString read();
+    // The digits stand still for `ms`: the bar is paused or stopped.
+    bool frozen(int ms = 1500);
 
     // Right-clicks at `at` (on the screen) and returns the menu window that opens, or 0.
     WindowId rightClickForMenu(const QPoint &at, int timeoutMs = 5000);

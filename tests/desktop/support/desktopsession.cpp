@@ -173,15 +173,21 @@ void DesktopSession::stopProgram()
     });
 }
 
-bool DesktopSession::startFakeShow(int timeoutMs)
+bool DesktopSession::startFakeShow(int timeoutMs, const QStringList &args)
 {
     stopFakeShow();
     m_showPartial.clear();
     m_showLines.clear();
     m_showConsumed = 0;
-    m_show = launch("TC_FAKESHOW", {}, QProcessEnvironment::systemEnvironment(),
+    m_show = launch("TC_FAKESHOW", args, QProcessEnvironment::systemEnvironment(),
                     QProcess::ForwardedErrorChannel);
     return m_show && waitForLine(u"ready"_s, timeoutMs);
+}
+
+bool DesktopSession::tellFakeShow(const QString &command, const QString &answer, int timeoutMs)
+{
+    return m_show && m_show->write((command + u'\n').toUtf8()) > 0 && m_show->waitForBytesWritten()
+           && waitForLine(answer, timeoutMs);
 }
 
 void DesktopSession::stopFakeShow()

@@ -57,8 +57,11 @@ public:
     const QElapsedTimer &clock() const { return m_clock; }
     double nowMs() const { return double(m_clock.nsecsElapsed()) / 1e6; }
 
-    // The fake slide show. startFakeShow() returns once it says "ready" (full screen and focused).
-    bool startFakeShow(int timeoutMs = 10000);
+    // The fake slide show. startFakeShow() returns once it says "ready" (full screen, or
+    // windowed with "--windowed" among `args`, and focused).
+    bool startFakeShow(int timeoutMs = 10000, const QStringList &args = {});
+    // Sends the fake show a command ("hide", "show", "fullscreen") and waits for its answer.
+    bool tellFakeShow(const QString &command, const QString &answer, int timeoutMs = 10000);
     void stopFakeShow();
     // Waits for a line the fake show prints. Lines are consumed: a match and every line before
     // it are not matched again, so waiting twice for "key a" needs two presses of "a".

@@ -82,6 +82,7 @@ private slots:
     void barAboveFocusedShow_data();
     void barAboveFocusedShow();
     void settingsBorrowAndReturnKeyboard();
+    void followShowSeesNoNativeShow();
 
 private:
     bool startBoth(bool showFirst);
@@ -245,6 +246,20 @@ void TestSwayBar::settingsBorrowAndReturnKeyboard()
     QTRY_COMPARE(m_session.windowInfo(bar).geometry, expectedBar());
     QVERIFY(typeReachesShow(u"b"_s));
     BAR_VERIFY(QTest::qWaitFor([&] { return barVisible(&seen); }, 5000), seen, grim());
+}
+
+// With --follow-show the bar says once that it sees only shows that run through XWayland, and
+// a native Wayland show does not start the talk.
+void TestSwayBar::followShowSeesNoNativeShow()
+{
+    QVERIFY(m_session.startProgram({u"20"_s, u"--borderless"_s, u"--follow-show"_s}, m_programEnv));
+    QVERIFY(m_driver.findBar());
+    QVERIFY(m_session.startFakeShow());
+    QTest::qWait(2500); // a counting bar would have moved on by now
+    QTRY_COMPARE_WITH_TIMEOUT(LedReader::readBar(grim(), expectedBar().topLeft()), u"20:00"_s,
+                              3000);
+    QCOMPARE(m_session.standardError().count(u"sees only slide shows that run through XWayland"_s),
+             1);
 }
 
 QTEST_MAIN(TestSwayBar)

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QObject>
+
+class Clock;
+class Form2;
+class ShowFollower;
+class WindowOps;
+
+// The bar following the slide show, for as long as this lives: the desktop's shows are
+// watched, and the bar starts, continues and pauses as ShowFollower asks. Anything else that
+// starts, pauses, continues or stops the bar (the menu, a later start's command, OK, time-up)
+// drops a pause that is still due.
+class ShowFollowing final : public QObject
+{
+    Q_OBJECT
+
+public:
+    ShowFollowing(Form2 &bar, Clock &clock, WindowOps &windows);
+    ~ShowFollowing() override;
+
+    const ShowFollower &follower() const { return *m_follower; }
+
+private:
+    Form2 &m_bar;
+    WindowOps &m_windows;
+    ShowFollower *m_follower = nullptr;
+    bool m_acting = false; // the bar is doing what the follower asked
+};
