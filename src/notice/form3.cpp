@@ -117,7 +117,10 @@ void Form3::finish(qint64 dueMs, bool owed)
         load(0, dueMs);
         open(0, dueMs);
     }
-    if (m_window->countTimer->isEnabled())
+    const MetronomeTimer *count = m_window->countTimer;
+    // Counted down in step with the bar, its own tick says thanks at this very moment.
+    const bool ownTickDue = m_counter.noticeSeconds() == 0 && count->nextDeadline() <= dueMs;
+    if (count->isEnabled() && !ownTickDue)
         startClosing(dueMs);
 }
 
