@@ -1,6 +1,7 @@
 #pragma once
 
 #include "windowops.h"
+#include "xwaylandkeyboard.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -81,4 +82,5 @@ private:
     QMetaObject::Connection m_screenConnection;
     quint32 m_keyboardLender = 0; // the X window that had the keyboard; 0 when none is known
     bool m_keyboardLent = false;
+    XWaylandKeyboard m_xwaylandKeyboard;
 };
