@@ -195,8 +195,10 @@ void Form2::openSettings()
 
 void Form2::cancelSettings()
 {
-    m_placement->setHeightTwips(Layout::BarCollapsedHeight);
+    // The keyboard first: a window manager that took the bar in to give it the keyboard must
+    // have let go of it before it shrinks, or it may answer with the old size.
     m_services.windows.returnKeyboard(this);
+    m_placement->setHeightTwips(Layout::BarCollapsedHeight);
 }
 
 void Form2::applySettings()
@@ -216,8 +218,8 @@ void Form2::applySettings()
         m_panel->noReminderBox->setChecked(true);
 
     m_digits.drawInColour(m_countdown.presetMinutes(), m_countdown.presetSeconds(), false);
+    m_services.windows.returnKeyboard(this); // before the bar shrinks, as on Cancel
     m_placement->setHeightTwips(Layout::BarCollapsedHeight);
-    m_services.windows.returnKeyboard(this);
     m_run.applied();
     m_settingsApplied = true;
     followRunState();

@@ -126,13 +126,12 @@ void QtWindowOps::lendKeyboard(QWidget *window)
     if (focus != window->internalWinId())
         m_keyboardLender = focus;
     m_keyboardLent = true;
-    window->activateWindow();
-    // XWayland: the compositor decides who has the keyboard; a window of a type that takes it
-    // gets it when it is mapped.
+    // XWayland: the compositor decides who has the keyboard.
     if (X11::isXWayland()) {
-        X11::setWindowType(window, X11::WindowType::Normal);
-        X11::remap(window);
+        m_xwaylandKeyboard.lend(window);
+        return;
     }
+    window->activateWindow();
 }
 
 void QtWindowOps::returnKeyboard(QWidget *window)
@@ -141,12 +140,10 @@ void QtWindowOps::returnKeyboard(QWidget *window)
     if (!std::exchange(m_keyboardLent, false))
         return;
     if (X11::isXWayland()) {
-        // The X focus says nothing here, and giving it away (to None or PointerRoot) leaves the
-        // keyboard where it is under sway. Unmapping the window that has it makes the
+        // The X focus says nothing here. Unmapping the window that has the keyboard makes the
         // compositor give it back to the window it had before; if the user has clicked
         // elsewhere meanwhile, unmapping changes nothing.
-        X11::setWindowType(window, X11::WindowType::Notification);
-        X11::remap(window);
+        m_xwaylandKeyboard.giveBack(window);
         return;
     }
     // Only if the keyboard is still here: the user may have clicked elsewhere meanwhile. A

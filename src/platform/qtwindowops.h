@@ -1,6 +1,7 @@
 #pragma once
 
 #include "windowops.h"
+#include "xwaylandkeyboard.h"
 
 #include <QElapsedTimer>
 #include <QList>
@@ -95,4 +96,5 @@ private:
     // The panel closed while a dialog of ours had the keyboard: its lender gets it back when
     // that dialog closes.
     quint32 m_owedLender = 0;
+    XWaylandKeyboard m_xwaylandKeyboard;
 };

@@ -30,4 +30,29 @@ void setWindowType(QWidget *, WindowType) {}
 
 void remap(QWidget *) {}
 
+QString windowManagerName()
+{
+    return {};
+}
+
+bool grabKeyboard(QWidget *)
+{
+    return false;
+}
+
+void ungrabKeyboard() {}
+
+void setOverrideRedirect(QWidget *, bool) {}
+
+void requestActivation(QWidget *) {}
+
+bool heldByWindowManager(QWidget *)
+{
+    return false;
+}
+
+void withdraw(QWidget *) {}
+
+void mapAt(QWidget *, const QRect &) {}
+
 } // namespace X11

@@ -12,7 +12,11 @@ set -uo pipefail
 usage()
 {
     cat <<'EOF'
-usage: with-sway.sh [--size WxH] -- command [args...]
+usage: with-sway.sh [--size WxH] [--kwin] -- command [args...]
+
+--kwin runs KWin's Wayland session (kwin_wayland --virtual) instead of sway; the command
+then gets no SWAYSOCK, and KWin takes keys and clicks through its fake-input protocol and
+answers screenshot requests over the session bus.
 
 Needs root (to make the namespaces and drop to the unprivileged user); exits with 77
 (skipped) otherwise. The command runs as nobody and gets WAYLAND_DISPLAY, DISPLAY (XWayland),
@@ -22,9 +26,12 @@ EOF
 
 size=1920x1080
 inner=0
+compositor=sway
 while (($#)); do
     case $1 in
     --size) size=${2:?--size needs a value}; shift 2 ;;
+    --kwin) compositor=kwin; shift ;;
+    --sway) compositor=sway; shift ;;
     --inner) inner=1; shift ;;
     -h | --help) usage; exit 0 ;;
     --) shift; break ;;
@@ -53,13 +60,26 @@ if ((!inner)); then
         echo "with-sway: needs root for its namespaces and to run sway as '$user'; skipped" >&2
         exit 77
     fi
-    for tool in sway Xwayland swaymsg dbus-daemon unshare setpriv ip; do
+    if [[ $compositor == kwin ]]; then
+        if ! command -v kwin_wayland >/dev/null; then
+            echo "with-sway: kwin_wayland is not installed; skipped" >&2
+            exit 77
+        fi
+        tools=(Xwayland dbus-daemon unshare setpriv ip)
+    else
+        tools=(sway Xwayland swaymsg dbus-daemon unshare setpriv ip)
+    fi
+    if [[ -n ${TC_SEAT+set} && ! -x ${TC_SEAT} ]]; then
+        echo "with-sway: tc-seat was not built (see ./dev deps test); skipped" >&2
+        exit 77
+    fi
+    for tool in "${tools[@]}"; do
         command -v "$tool" >/dev/null || die "'$tool' is not installed (./dev deps test installs it)"
     done
     # unshare ignores SIGTERM and SIGINT while it waits; killed outright, it takes the script
     # inside with it (--kill-child), and the kernel then ends the whole PID namespace.
     unshare --mount --net --pid --mount-proc --fork --kill-child -- \
-        "$0" --inner --size "$size" -- "$@" <&0 &
+        "$0" --inner --size "$size" $([[ $compositor == kwin ]] && echo --kwin) -- "$@" <&0 &
     unshare_pid=$!
     trap 'kill -KILL "$unshare_pid" 2>/dev/null; exit 143' TERM
     trap 'kill -KILL "$unshare_pid" 2>/dev/null; exit 130' INT
@@ -76,7 +96,7 @@ mount --make-rprivate / || die "cannot make the mounts private"
 host_tmp=/mnt
 mount --bind /tmp "$host_tmp" || die "cannot keep the host's /tmp"
 mount -t tmpfs -o mode=1777 tmpfs /tmp || die "cannot mount a private /tmp"
-for path in "$1" "${TC_PROGRAM:-}" "${TC_FAKESHOW:-}"; do
+for path in "$1" "${TC_PROGRAM:-}" "${TC_FAKESHOW:-}" "${TC_SEAT:-}"; do
     [[ -n $path ]] || continue
     dir=$(dirname "$(readlink -f "$path" 2>/dev/null || echo "$path")")
     [[ $dir == /tmp/* && ! -d $dir ]] || continue
@@ -151,26 +171,41 @@ export DBUS_SESSION_BUS_ADDRESS
 DBUS_SESSION_BUS_ADDRESS=$(head -n1 "$work/dbus-address")
 
 unset DISPLAY WAYLAND_DISPLAY SWAYSOCK
-"${as_user[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
-    sway --config "$work/config" >"$work/sway.log" 2>&1 &
-sway_pid=$!
-started_pids+=("$sway_pid")
-sway_socket() { compgen -G "$work/runtime/sway-ipc.*.sock" | head -n1; }
-wait_until sway "$sway_pid" "$work/sway.log" sway_socket
-export SWAYSOCK XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
-SWAYSOCK=$(sway_socket)
+export XDG_RUNTIME_DIR="$work/runtime" HOME="$work/home"
 wayland_socket() { compgen -G "$work/runtime/wayland-[0-9]" | head -n1; }
-wait_until "sway's Wayland socket" "$sway_pid" "$work/sway.log" wayland_socket
-export WAYLAND_DISPLAY
-WAYLAND_DISPLAY=$(basename "$(wayland_socket)")
 # A fresh /tmp/.X11-unix: XWayland takes :0.
 export DISPLAY=:0
 xwayland_up() { "${as_user[@]}" DISPLAY=:0 xprop -root _NET_SUPPORTING_WM_CHECK | grep -q 'window id'; }
-wait_until XWayland "$sway_pid" "$work/sway.log" xwayland_up
+SWAYSOCK=
+if [[ $compositor == kwin ]]; then
+    # The packaged kwin_wayland carries a file capability, which a container may refuse to
+    # execute; a plain copy runs. Fake input and screenshots without a permission prompt.
+    cp "$(command -v kwin_wayland)" "$work/kwin_wayland"
+    "${as_user[@]}" KWIN_WAYLAND_NO_PERMISSION_CHECKS=1 KWIN_SCREENSHOT_NO_PERMISSION_CHECKS=1 \
+        DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" QT_QPA_PLATFORM= \
+        "$work/kwin_wayland" --virtual --xwayland --width "${size%x*}" --height "${size#*x}" \
+        --socket wayland-0 >"$work/kwin.log" 2>&1 &
+    compositor_pid=$!
+    started_pids+=("$compositor_pid")
+    wait_until "KWin's Wayland socket" "$compositor_pid" "$work/kwin.log" wayland_socket
+    wait_until XWayland "$compositor_pid" "$work/kwin.log" xwayland_up
+else
+    "${as_user[@]}" WLR_BACKENDS=headless WLR_LIBINPUT_NO_DEVICES=1 WLR_RENDERER=pixman \
+        sway --config "$work/config" >"$work/sway.log" 2>&1 &
+    compositor_pid=$!
+    started_pids+=("$compositor_pid")
+    sway_socket() { compgen -G "$work/runtime/sway-ipc.*.sock" | head -n1; }
+    wait_until sway "$compositor_pid" "$work/sway.log" sway_socket
+    SWAYSOCK=$(sway_socket)
+    wait_until "sway's Wayland socket" "$compositor_pid" "$work/sway.log" wayland_socket
+    wait_until XWayland "$compositor_pid" "$work/sway.log" xwayland_up
+fi
+export SWAYSOCK WAYLAND_DISPLAY
+WAYLAND_DISPLAY=$(basename "$(wayland_socket)")
 export TC_SCREEN_SIZE=$size
 
 elapsed_ms=$(((${EPOCHREALTIME/[.,]/} - ${t0/[.,]/}) / 1000))
-echo "with-sway: WAYLAND_DISPLAY=$WAYLAND_DISPLAY DISPLAY=$DISPLAY $size ready in ${elapsed_ms} ms" >&2
+echo "with-sway: $compositor WAYLAND_DISPLAY=$WAYLAND_DISPLAY DISPLAY=$DISPLAY $size ready in ${elapsed_ms} ms" >&2
 
 "${as_user[@]}" WAYLAND_DISPLAY="$WAYLAND_DISPLAY" DISPLAY="$DISPLAY" SWAYSOCK="$SWAYSOCK" \
     DBUS_SESSION_BUS_ADDRESS="$DBUS_SESSION_BUS_ADDRESS" "$@" <&0 &

@@ -1,17 +1,26 @@
-// The bar on a Wayland desktop (sway, headless; run by with-sway.sh): through XWayland, above a
-// native full-screen slide show that keeps the keyboard, in both start orders; and the settings
-// panel borrowing the keyboard and giving it back to the show.
+// The bar on a Wayland desktop (headless sway, or KWin with --kwin; run by with-sway.sh):
+// through XWayland, above a native full-screen slide show that keeps the keyboard, in both start
+// orders; and the settings panel taking the keyboard while open (keys typed into it change it,
+// none reaches the show) and giving it back to the show.
 //
-// sway decides who has the keyboard. The show reports it ("focus in"/"focus out"); keys come
-// from wtype, screenshots from grim. A virtual keyboard that stays for the whole test makes the
-// seat have a keyboard at all: each wtype run adds one of its own, and sway hands a new keyboard
-// to the window it has focused in its tree, so wtype alone would hide a bar that took the focus.
+// The compositor decides who has the keyboard. The show reports it ("focus in"/"focus out").
+// Keys and clicks go through the compositor's own seat (tc-seat, one keyboard and one pointer
+// for the whole test): a new keyboard, as each wtype run adds, makes sway hand the keyboard to
+// the window it has focused in its tree, which would hide a bar that took the focus; and XTEST
+// into XWayland would skip the compositor's focus rules. Screenshots come from grim on sway and
+// from KWin's screenshot interface on KWin.
 
 #include "bardriver.h"
 #include "desktopsession.h"
 #include "ledreader.h"
 #include "pixels.h"
+#include "waylandseat.h"
 
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <QDBusPendingCall>
+#include <QDBusUnixFileDescriptor>
 #include <QElapsedTimer>
 #include <QJsonArray>
 #include <QJsonDocument>
@@ -19,14 +28,69 @@
 #include <QRegularExpression>
 #include <QTest>
 
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
 using namespace Qt::StringLiterals;
 using namespace BarLayout;
 using WindowId = DesktopSession::WindowId;
 
 namespace {
 
+bool onSway()
+{
+    return !qEnvironmentVariableIsEmpty("SWAYSOCK");
+}
+
+// As with-sway.sh made it.
+QSize screenSize()
+{
+    const QStringList wh = qEnvironmentVariable("TC_SCREEN_SIZE").split(u'x');
+    return wh.size() == 2 ? QSize(wh[0].toInt(), wh[1].toInt()) : QSize();
+}
+
+// KWin writes the picture into a pipe and describes it in its answer.
+QImage kwinScreen()
+{
+    const QSize size = screenSize();
+    int fds[2];
+    if (size.isEmpty() || pipe2(fds, O_CLOEXEC) != 0)
+        return {};
+    QDBusMessage call =
+        QDBusMessage::createMethodCall(u"org.kde.KWin"_s, u"/org/kde/KWin/ScreenShot2"_s,
+                                       u"org.kde.KWin.ScreenShot2"_s, u"CaptureArea"_s);
+    call << 0 << 0 << uint(size.width()) << uint(size.height()) << QVariantMap()
+         << QVariant::fromValue(QDBusUnixFileDescriptor(fds[1]));
+    // The call keeps a copy of the pipe's end: the picture is read by its size, not to its end.
+    const QDBusMessage reply = QDBusConnection::sessionBus().call(call, QDBus::Block, 10000);
+    close(fds[1]);
+    QVariantMap info;
+    if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+        info = qdbus_cast<QVariantMap>(reply.arguments().first());
+    const int width = info.value(u"width"_s).toInt(), height = info.value(u"height"_s).toInt();
+    const int stride = info.value(u"stride"_s).toInt();
+    QByteArray data(qsizetype(stride) * height, Qt::Uninitialized);
+    qsizetype got = 0;
+    pollfd readable{fds[0], POLLIN, 0};
+    while (got < data.size() && poll(&readable, 1, 10000) > 0) {
+        const ssize_t n = read(fds[0], data.data() + got, size_t(data.size() - got));
+        if (n <= 0 && errno != EINTR)
+            break;
+        got += std::max<ssize_t>(n, 0);
+    }
+    close(fds[0]);
+    if (width <= 0 || height <= 0 || got < data.size())
+        return {};
+    const QImage image(reinterpret_cast<const uchar *>(data.constData()), width, height, stride,
+                       QImage::Format(info.value(u"format"_s).toInt()));
+    return image.convertToFormat(QImage::Format_RGB32); // a deep copy, while data lives
+}
+
 QImage grim()
 {
+    if (!onSway())
+        return kwinScreen();
     QProcess p;
     p.start(u"grim"_s, {u"-t"_s, u"png"_s, u"-"_s});
     if (!p.waitForFinished(10000))
@@ -49,15 +113,30 @@ QJsonObject findNode(const QJsonObject &node, const QString &appId)
     return {};
 }
 
-// Whether sway has the show full screen and focused in its tree.
+// Whether sway has the show full screen and focused in its tree. Elsewhere the show's own
+// "ready" (full screen, exposed and focused) stands for it.
 bool showFocusedFullScreen()
 {
+    if (!onSway())
+        return true;
     QString tree;
     if (!DesktopSession::run(u"swaymsg"_s, {u"-r"_s, u"-t"_s, u"get_tree"_s}, &tree))
         return false;
     const QJsonObject show =
         findNode(QJsonDocument::fromJson(tree.toUtf8()).object(), u"tc-fakeshow"_s);
     return show.value(u"focused"_s).toBool() && show.value(u"fullscreen_mode"_s).toInt() == 1;
+}
+
+// Where the X server has the pointer: XWayland learns of it only over its own windows.
+QPoint xPointerAt()
+{
+    QString out;
+    if (!DesktopSession::run(u"xdotool"_s, {u"getmouselocation"_s, u"--shell"_s}, &out))
+        return {-1, -1};
+    const QRegularExpressionMatch x = QRegularExpression(u"X=(\\d+)"_s).match(out);
+    const QRegularExpressionMatch y = QRegularExpression(u"Y=(\\d+)"_s).match(out);
+    return x.hasMatch() && y.hasMatch() ? QPoint(x.captured(1).toInt(), y.captured(1).toInt())
+                                        : QPoint(-1, -1);
 }
 
 bool seatHasKeyboard()
@@ -82,6 +161,7 @@ private slots:
     void barAboveFocusedShow_data();
     void barAboveFocusedShow();
     void settingsBorrowAndReturnKeyboard();
+    void settingsPanelTakesTheKeys();
     void followShowSeesNoNativeShow();
 
 private:
@@ -92,33 +172,29 @@ private:
     bool showLostFocus();
     QString lastFocusLine() const;
     bool waitForFocus(const QString &line, int timeoutMs = 5000);
+    bool openSettingsThroughMenu(WindowId bar);
+    QString barDigits(WindowId bar);
 
     DesktopSession m_session;
     BarDriver m_driver{m_session};
-    QProcess m_keyboard;
+    WaylandSeat m_seat;
     QProcessEnvironment m_programEnv = QProcessEnvironment::systemEnvironment();
     qsizetype m_readyLine = 0;
 };
 
 void TestSwayBar::initTestCase()
 {
-    QVERIFY2(!qEnvironmentVariableIsEmpty("SWAYSOCK"), "run through with-sway.sh");
+    QVERIFY2(!qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY"), "run through with-sway.sh");
     // The program chooses Qt's xcb platform itself, as it does on any Wayland desktop; the show
     // is a native Wayland window. (This test draws nothing, and runs offscreen.)
     m_programEnv.remove(u"QT_QPA_PLATFORM"_s);
     qputenv("QT_QPA_PLATFORM", "wayland");
-    m_keyboard.start(u"wtype"_s, {u"-"_s}); // reads its stdin until the test ends
-    QVERIFY(m_keyboard.waitForStarted());
-    QTRY_VERIFY(seatHasKeyboard());
+    QVERIFY(m_seat.start());
+    if (onSway())
+        QTRY_VERIFY(seatHasKeyboard());
 }
 
-void TestSwayBar::cleanupTestCase()
-{
-    m_keyboard.closeWriteChannel();
-    if (!m_keyboard.waitForFinished(3000))
-        m_keyboard.kill();
-    m_keyboard.waitForFinished();
-}
+void TestSwayBar::cleanupTestCase() {}
 
 void TestSwayBar::cleanup()
 {
@@ -128,8 +204,7 @@ void TestSwayBar::cleanup()
 
 QRect TestSwayBar::expectedBar(int height) const
 {
-    const QSize screen = grim().size();
-    return QRect(screen.width() - Width, 0, Width, height);
+    return QRect(screenSize().width() - Width, 0, Width, height);
 }
 
 bool TestSwayBar::startBoth(bool showFirst)
@@ -184,9 +259,52 @@ bool TestSwayBar::waitForFocus(const QString &line, int timeoutMs)
 
 bool TestSwayBar::typeReachesShow(const QString &key)
 {
-    // A moment before typing, for the show to take wtype's own keyboard.
-    return DesktopSession::run(u"wtype"_s, {u"-s"_s, u"200"_s, key})
-           && m_session.waitForLine(u"key "_s + key);
+    return m_seat.key(key) && m_session.waitForLine(u"key "_s + key);
+}
+
+// The bar's menu, then its settings entry; true once the panel is open.
+bool TestSwayBar::openSettingsThroughMenu(WindowId bar)
+{
+    const QList<WindowId> before = m_driver.windows();
+    if (!m_seat.click(expectedBar().topLeft() + QPoint(5, 128), Qt::RightButton))
+        return false;
+    const WindowId menu = m_driver.waitForNewWindow(before);
+    if (!menu) {
+        qWarning("no menu opened");
+        return false;
+    }
+    const QRect menuAt = m_session.windowInfo(menu).geometry;
+    if (menuAt.size() != m_driver.menuSize()) {
+        qWarning() << "a menu of" << menuAt.size() << "not" << m_driver.menuSize();
+        return false;
+    }
+    // The compositor learns of the new menu a moment after the X server maps it; until then it
+    // sends the pointer to the window below, and a click would land there.
+    const QPoint entry = menuAt.topLeft() + m_driver.menuEntry(BarDriver::Entry::Settings);
+    if (!QTest::qWaitFor([&] { return m_seat.move(entry) && xPointerAt() == entry; }, 5000)) {
+        qWarning() << "XWayland never saw the pointer on the menu at" << entry;
+        return false;
+    }
+    if (!m_seat.click(entry))
+        return false;
+    // Open once it shows above the show, which a speaker waits for before clicking into it.
+    if (QTest::qWaitFor(
+            [&] {
+                return m_session.windowInfo(bar).geometry == expectedBar(ExpandedHeight)
+                       && Pixels::countColour(grim(), expectedBar(ExpandedHeight), ShowColour) == 0;
+            },
+            5000))
+        return true;
+    qWarning() << "the bar is at" << m_session.windowInfo(bar).geometry << "the menu was at"
+               << menuAt;
+    return false;
+}
+
+// The digits on the bar, wherever its client area is (after OK it has a frame of its own).
+QString TestSwayBar::barDigits(WindowId bar)
+{
+    const QRect at = m_session.windowInfo(bar).geometry;
+    return LedReader::readBar(grim(), BarDriver::clientOrigin(at, at.width() == BorderedWidth));
 }
 
 void TestSwayBar::barAboveFocusedShow_data()
@@ -213,7 +331,7 @@ void TestSwayBar::barAboveFocusedShow()
     QVERIFY(typeReachesShow(u"a"_s));
     // sway hands the keyboard to an unmanaged XWayland window as it maps, unless its type says
     // it never takes it: the show must not have lost it. (Waiting for the key has read all the
-    // show said up to it; wtype's keyboard would have given the keyboard back by then.)
+    // show said up to it.)
     QVERIFY2(!showLostFocus(), qPrintable(m_session.fakeShowLines().join(u", "_s)));
 }
 
@@ -225,14 +343,7 @@ void TestSwayBar::settingsBorrowAndReturnKeyboard()
     QString seen;
     BAR_VERIFY(QTest::qWaitFor([&] { return barVisible(&seen); }, 5000), seen, grim());
 
-    // The bar's menu, then its settings entry. XWayland takes clicks on its own windows from
-    // xdotool.
-    const WindowId menu = m_driver.rightClickForMenu(expectedBar().topLeft() + QPoint(5, 128));
-    QVERIFY2(menu != 0, "no menu opened");
-    const QRect menuAt = m_session.windowInfo(menu).geometry;
-    QCOMPARE(menuAt.size(), m_driver.menuSize());
-    QVERIFY(m_session.click(menuAt.topLeft() + m_driver.menuEntry(BarDriver::Entry::Settings)));
-    QTRY_COMPARE(m_session.windowInfo(bar).geometry, expectedBar(ExpandedHeight));
+    QVERIFY(openSettingsThroughMenu(bar));
 
     // The open panel takes the keyboard from the show (the menu had it while it was open)...
     QVERIFY(waitForFocus(u"focus out"_s));
@@ -240,12 +351,50 @@ void TestSwayBar::settingsBorrowAndReturnKeyboard()
     // ... and Cancel gives it back.
     QElapsedTimer clock;
     clock.start();
-    QVERIFY(m_session.click(expectedBar().topLeft() + CancelButton.center()));
+    QVERIFY(m_seat.click(expectedBar().topLeft() + CancelButton.center()));
     QVERIFY(waitForFocus(u"focus in"_s));
     qInfo("the show had the keyboard back %lld ms after the click on Cancel", clock.elapsed());
     QTRY_COMPARE(m_session.windowInfo(bar).geometry, expectedBar());
     QVERIFY(typeReachesShow(u"b"_s));
     BAR_VERIFY(QTest::qWaitFor([&] { return barVisible(&seen); }, 5000), seen, grim());
+}
+
+void TestSwayBar::settingsPanelTakesTheKeys()
+{
+    QVERIFY(startBoth(true));
+    const WindowId bar = m_driver.findBar();
+    QVERIFY(bar != 0);
+    QString seen;
+    BAR_VERIFY(QTest::qWaitFor([&] { return barVisible(&seen); }, 5000), seen, grim());
+    QVERIFY(openSettingsThroughMenu(bar));
+    QVERIFY(waitForFocus(u"focus out"_s));
+    const qsizetype openedAt = m_session.fakeShowLines().size();
+
+    // As a speaker works the panel from the keyboard: 9 into the minutes list, which has the
+    // focus, Tab to the seconds list, its list opened with a click and 3 picked with keys (the
+    // list takes the keyboard and hands it back), Tab on to OK and Return.
+    QVERIFY(m_seat.key(u"9"_s));
+    QVERIFY(m_seat.key(u"Tab"_s));
+    const QList<WindowId> before = m_driver.windows();
+    QVERIFY(m_seat.click(expectedBar().topLeft() + SecondsList.center()));
+    const WindowId list = m_driver.waitForNewWindow(before);
+    QVERIFY2(list != 0, "the seconds list did not open");
+    QVERIFY(m_seat.key(u"3"_s));
+    QVERIFY(m_seat.key(u"Return"_s));
+    QTRY_VERIFY(!m_driver.windows().contains(list));
+    for (int tab = 0; tab < 5; ++tab) // the reminder, no reminder, the sound, "...", OK
+        QVERIFY(m_seat.key(u"Tab"_s));
+    QElapsedTimer clock;
+    clock.start();
+    QVERIFY(m_seat.key(u"Return"_s));
+
+    QVERIFY(waitForFocus(u"focus in"_s));
+    qInfo("the show had the keyboard back %lld ms after Return on OK", clock.elapsed());
+    const QStringList whileOpen = m_session.fakeShowLines().mid(openedAt);
+    QVERIFY2(whileOpen.filter(QRegularExpression(u"^key "_s)).isEmpty(),
+             qPrintable(whileOpen.join(u", "_s)));
+    QTRY_COMPARE(barDigits(bar), u"09:03"_s);
+    QVERIFY(typeReachesShow(u"b"_s));
 }
 
 // With --follow-show the bar says once that it sees only shows that run through XWayland, and
