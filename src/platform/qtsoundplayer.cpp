@@ -1,6 +1,7 @@
 #include "qtsoundplayer.h"
 
-#include "pulsestream.h"
+#include "mediaalertplayer.h"
+#include "wavprobe.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -11,25 +12,20 @@ QtSoundPlayer::QtSoundPlayer(QObject *parent)
     : QObject(parent)
 {}
 
-// A direct play still under way stops at its next piece.
-QtSoundPlayer::~QtSoundPlayer()
-{
-    ++*m_request;
-}
+QtSoundPlayer::~QtSoundPlayer() = default;
 
 void QtSoundPlayer::play(const QString &path)
 {
     const quint64 request = ++*m_request;
     QPointer<QtSoundPlayer> self(this);
     QThreadPool::globalInstance()->start([self, request, path] {
-        WavProbe::Layout layout;
-        const bool playable = WavProbe::probe(path, &layout) == WavProbe::Verdict::Playable;
+        const bool playable = WavProbe::probe(path) == WavProbe::Verdict::Playable;
         // Back on the UI thread; the player may be gone by then.
         QMetaObject::invokeMethod(
             QCoreApplication::instance(),
-            [self, request, path, playable, layout] {
+            [self, request, path, playable] {
                 if (self)
-                    self->startChecked(request, path, playable, layout);
+                    self->startChecked(request, path, playable);
             },
             Qt::QueuedConnection);
     });
@@ -39,6 +35,8 @@ void QtSoundPlayer::stop()
 {
     ++*m_request;
     dropEffect();
+    if (m_fallback)
+        m_fallback->stop();
 }
 
 void QtSoundPlayer::dropEffect()
@@ -51,18 +49,20 @@ void QtSoundPlayer::dropEffect()
     m_effect = nullptr;
 }
 
-void QtSoundPlayer::startChecked(quint64 request, const QString &path, bool playable,
-                                 const WavProbe::Layout &layout)
+void QtSoundPlayer::startChecked(quint64 request, const QString &path, bool playable)
 {
     if (request != *m_request)
         return;
     dropEffect();
-    if (!playable)
-        return;
-    if (m_direct) {
-        playDirectly(request, path, layout);
+    if (m_fallback) {
+        if (playable)
+            m_fallback->play(path);
+        else
+            m_fallback->stop();
         return;
     }
+    if (!playable)
+        return;
     // A fresh effect for every alert: with PulseAudio, Qt 6.4's QSoundEffect falls silent
     // for good after a handful of replays of the same instance. The decoded sample is
     // cached by URL, so a new effect costs no file read.
@@ -72,24 +72,14 @@ void QtSoundPlayer::startChecked(quint64 request, const QString &path, bool play
     // An effect that stops by itself with its one loop still to play never got its sound to
     // the server: Qt's audio has lost it. Qt reconnects only once, three seconds after the
     // loss, and gives up for good if the server is not back by then; so this alert and every
-    // later one go to the server directly. (Our own stops come disconnected.)
-    connect(m_effect, &QSoundEffect::playingChanged, this, [this, request, path, layout] {
-        if (!m_effect || m_effect->isPlaying() || m_effect->loopsRemaining() == 0
-            || !PulseStream::available())
+    // later one go through media players of their own. (Our own stops come disconnected.)
+    connect(m_effect, &QSoundEffect::playingChanged, this, [this, path] {
+        if (!m_effect || m_effect->isPlaying() || m_effect->loopsRemaining() == 0)
             return;
-        m_direct = true;
         dropEffect();
-        playDirectly(request, path, layout);
+        m_fallback = std::make_unique<MediaAlertPlayer>(Volume);
+        m_fallback->play(path);
     });
     m_effect->setSource(QUrl::fromLocalFile(path));
     m_effect->play();
-}
-
-void QtSoundPlayer::playDirectly(quint64 request, const QString &path,
-                                 const WavProbe::Layout &layout)
-{
-    QThreadPool::globalInstance()->start([latest = m_request, request, path, layout] {
-        // Silence while the server is away, as with Qt's audio; the next alert tries again.
-        PulseStream::play(path, layout, Volume, [&] { return *latest != request; });
-    });
 }

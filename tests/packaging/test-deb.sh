@@ -104,10 +104,11 @@ check_control()
             fail "Depends lacks $pkg, but the program links $lib.so.6 (Depends: $depends)"
         fi
     done
-    # Qt's X11 platform plugin and its Chinese texts are loaded at run time, so no shared
-    # library dependency finds them.
+    # Qt's X11 platform plugin, its Chinese texts and GStreamer's plugins (the alerts after the
+    # sound server restarted) are loaded at run time, so no shared library dependency finds them.
     local runtime
-    for runtime in qt6-qpa-plugins qt6-translations-l10n; do
+    for runtime in qt6-qpa-plugins qt6-translations-l10n gstreamer1.0-plugins-base \
+        gstreamer1.0-plugins-good; do
         if grep -qx "$runtime" <<<"$groups"; then
             pass "Depends has $runtime"
         else

@@ -1,4 +1,5 @@
 #include "audiolog.h"
+#include "mediaalertplayer.h"
 #include "qtsoundplayer.h"
 #include "soundpaths.h"
 
@@ -16,7 +17,11 @@
 #include <cstdlib>
 #include <memory>
 #include <mutex>
+#include <optional>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <thread>
+#include <unistd.h>
 
 namespace {
 
@@ -126,6 +131,49 @@ qint64 residentKiB()
     }
     return -1;
 }
+
+// A sound server that hangs: its socket takes connections into the backlog and nothing ever
+// answers them. Clients named to it through PULSE_SERVER wait for their handshake until they
+// give up on their own.
+class HungServer
+{
+public:
+    explicit HungServer(const QString &socketPath)
+        : m_fd(::socket(AF_UNIX, SOCK_STREAM, 0))
+    {
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        const QByteArray path = socketPath.toLocal8Bit();
+        if (m_fd < 0 || path.size() >= qsizetype(sizeof address.sun_path))
+            return;
+        std::copy(path.begin(), path.end(), address.sun_path);
+        m_listening =
+            ::bind(m_fd, reinterpret_cast<const sockaddr *>(&address), sizeof address) == 0
+            && ::listen(m_fd, 16) == 0;
+        if (m_listening) {
+            m_previous = qgetenv("PULSE_SERVER");
+            qputenv("PULSE_SERVER", "unix:" + path);
+        }
+    }
+
+    ~HungServer()
+    {
+        if (m_listening)
+            qputenv("PULSE_SERVER", m_previous);
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+
+    HungServer(const HungServer &) = delete;
+    HungServer &operator=(const HungServer &) = delete;
+
+    bool listening() const { return m_listening; }
+
+private:
+    int m_fd;
+    bool m_listening = false;
+    QByteArray m_previous;
+};
 
 int g_messages = 0;
 QtMessageHandler g_previousHandler = nullptr;
@@ -254,6 +302,67 @@ private slots:
                  qPrintable(QStringLiteral("play() took %1 ms").arg(longestCall)));
         QVERIFY2(stalls.longestMs() < HangMs,
                  qPrintable(QStringLiteral("event loop stalled %1 ms").arg(stalls.longestMs())));
+    }
+
+    void fallbackNeverBlocks_data()
+    {
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<bool>("stopAtEnd");  // or left to play out
+        QTest::addColumn<bool>("hungServer"); // or whatever server this machine has
+        QTest::newRow("valid, played out") << QStringLiteral("valid") << false << false;
+        QTest::newRow("valid, stopped") << QStringLiteral("valid") << true << false;
+        QTest::newRow("own alert sound, stopped")
+            << QStringLiteral("own alert sound") << true << false;
+        QTest::newRow("hung server, played out") << QStringLiteral("valid") << false << true;
+        QTest::newRow("hung server, stopped") << QStringLiteral("valid") << true << true;
+    }
+
+    // The player that takes over once Qt's audio has lost the server, a fresh media player for
+    // every alert, with an alert every 250 ms on whatever server this machine has or on one that
+    // hangs: its calls must return at once and keep the event loop running, and its end must
+    // wait no longer than it says.
+    void fallbackNeverBlocks()
+    {
+        QFETCH(QString, key);
+        QFETCH(bool, stopAtEnd);
+        QFETCH(bool, hungServer);
+        const QString path = m_paths.path(key);
+        QTemporaryDir serverDir;
+        std::optional<HungServer> server;
+        if (hungServer) {
+            server.emplace(serverDir.filePath(QStringLiteral("native")));
+            QVERIFY(server->listening());
+        }
+        const StallMeter stalls(m_paths.fifos());
+        QElapsedTimer call;
+        qint64 longestCall = 0;
+        qint64 stallMs = 0;
+        {
+            MediaAlertPlayer player(QtSoundPlayer::Volume);
+            for (int i = 0; i < 8; ++i) {
+                call.start();
+                player.play(path);
+                longestCall = std::max(longestCall, call.elapsed());
+                QTest::qWait(250);
+            }
+            if (stopAtEnd) {
+                call.start();
+                player.stop();
+                longestCall = std::max(longestCall, call.elapsed());
+            }
+            QTest::qWait(250);
+            stallMs = stalls.longestMs();
+            call.start();
+        }
+        const qint64 endMs = call.elapsed();
+        qInfo("longest call %lld ms, longest stall of the event loop %lld ms, end %lld ms",
+              longestCall, stallMs, endMs);
+        QVERIFY2(longestCall < HangMs,
+                 qPrintable(QStringLiteral("a call took %1 ms").arg(longestCall)));
+        QVERIFY2(stallMs < HangMs,
+                 qPrintable(QStringLiteral("event loop stalled %1 ms").arg(stallMs)));
+        QVERIFY2(endMs < MediaAlertPlayer::EndWaitMs + HangMs,
+                 qPrintable(QStringLiteral("the end took %1 ms").arg(endMs)));
     }
 
     void memoryStaysFlat_data()
