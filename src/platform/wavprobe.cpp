@@ -18,8 +18,8 @@ quint16 le16(const char *p)
     return qFromLittleEndian<quint16>(p);
 }
 
-// Bytes per sample frame of a format worth playing, or 0; its layout goes to `layout`.
-quint32 frameBytes(const QByteArray &fmt, Layout &layout)
+// Bytes per sample frame of a format worth playing, or 0.
+quint32 frameBytes(const QByteArray &fmt)
 {
     if (fmt.size() < 16)
         return 0;
@@ -38,16 +38,12 @@ quint32 frameBytes(const QByteArray &fmt, Layout &layout)
         return 0;
     if (floating ? bits != 32 : bits != 8 && bits != 16 && bits != 24 && bits != 32)
         return 0;
-    layout.channels = channels;
-    layout.rate = rate;
-    layout.bits = bits;
-    layout.floating = floating;
     return quint32(channels) * (bits / 8);
 }
 
 } // namespace
 
-Verdict probe(const QString &path, Layout *layout)
+Verdict probe(const QString &path)
 {
     if (path.isEmpty())
         return Verdict::Missing;
@@ -69,7 +65,6 @@ Verdict probe(const QString &path, Layout *layout)
 
     // Walk the chunks to "fmt " and make sure a "data" chunk with samples follows.
     quint32 frame = 0;
-    Layout found;
     for (int guard = 0; guard < 64; ++guard) {
         const QByteArray header = file.read(8);
         if (header.size() < 8)
@@ -79,7 +74,7 @@ Verdict probe(const QString &path, Layout *layout)
         if (id == "fmt ") {
             if (size < 16 || size > 1024)
                 return Verdict::BadFormat;
-            frame = frameBytes(file.read(size), found);
+            frame = frameBytes(file.read(size));
             if (!frame)
                 return Verdict::BadFormat;
         } else if (id == "data") {
@@ -87,13 +82,8 @@ Verdict probe(const QString &path, Layout *layout)
             // longer than the file, or ending mid-frame, leaves it loading for ever, and the
             // next change of sound then blocks the UI thread inside Qt for good.
             const bool whole = frame && size > 0 && size % frame == 0;
-            if (!whole || file.pos() + size > file.size())
-                return Verdict::BadFormat;
-            found.dataOffset = file.pos();
-            found.dataBytes = size;
-            if (layout)
-                *layout = found;
-            return Verdict::Playable;
+            return whole && file.pos() + size <= file.size() ? Verdict::Playable
+                                                             : Verdict::BadFormat;
         } else if (!file.seek(file.pos() + size + (size & 1))) {
             break;
         }

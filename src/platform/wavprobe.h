@@ -19,18 +19,6 @@ enum class Verdict {
     BadFormat,
 };
 
-// How a playable file's samples are laid out, for a player that reads them itself.
-struct Layout
-{
-    quint16 channels = 0;
-    quint32 rate = 0;
-    quint16 bits = 0; // per sample: 8 (unsigned), 16, 24 or 32
-    bool floating = false;
-    qint64 dataOffset = 0; // where the samples start in the file
-    qint64 dataBytes = 0;
-};
-
-// `layout`, when given, is filled in for a Playable file.
-Verdict probe(const QString &path, Layout *layout = nullptr);
+Verdict probe(const QString &path);
 
 } // namespace WavProbe

@@ -1,11 +1,8 @@
 #include "soundpaths.h"
-#include "wavfile.h"
 #include "wavprobe.h"
 
-#include <QFile>
 #include <QFileInfo>
 #include <QTest>
-#include <QtEndian>
 
 #include <chrono>
 #include <future>
@@ -79,28 +76,6 @@ private slots:
         }
         QVERIFY2(answered, "the probe blocked");
         QCOMPARE(verdict.get(), expected);
-        if (expected != Verdict::Playable)
-            return;
-
-        // Where a player that reads the samples itself finds them: right after the data
-        // chunk's header, and as another reader sees them (it reads 16-bit files only).
-        WavProbe::Layout layout;
-        QCOMPARE(WavProbe::probe(path, &layout), Verdict::Playable);
-        QFile file(path);
-        QVERIFY(file.open(QIODevice::ReadOnly));
-        const QByteArray bytes = file.readAll();
-        QCOMPARE(bytes.mid(layout.dataOffset - 8, 4), QByteArray("data"));
-        QCOMPARE(qFromLittleEndian<quint32>(bytes.constData() + layout.dataOffset - 4),
-                 quint32(layout.dataBytes));
-        if (layout.bits != 16)
-            return;
-        QString error;
-        const std::optional<WavFile> wav = WavFile::read(path, &error);
-        QVERIFY2(wav, qPrintable(error));
-        QCOMPARE(layout.dataOffset, wav->dataOffset);
-        QCOMPARE(int(layout.channels), wav->channels);
-        QCOMPARE(int(layout.rate), wav->sampleRate);
-        QCOMPARE(layout.dataBytes, wav->levels.size() * layout.channels * 2);
     }
 
 private:
