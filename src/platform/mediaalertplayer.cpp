@@ -32,14 +32,20 @@ MediaAlertPlayer::MediaAlertPlayer(float volume)
 
 MediaAlertPlayer::~MediaAlertPlayer()
 {
-    // The context goes when the thread's event loop ends, and the player with it. Requests
-    // still queued for it are dropped with it; none of them refers to this object.
-    m_context->deleteLater();
-    m_thread->quit();
-    if (m_thread->wait(QDeadlineTimer(EndWaitMs)))
-        delete m_thread;
-    // else: still stuck on a hung server. A running QThread must not be deleted, so it is
-    // left to the end of the process, which is near: players go with the program's window.
+    QThread *thread = m_thread;
+    QObject *context = m_context;
+    // Once the thread has ended, the player and the thread go; a running QThread must not be
+    // deleted. Queued to this thread, so it runs after the wait below or, when the thread is
+    // still stuck on a hung server then, as soon as the server lets go of it.
+    QObject::connect(thread, &QThread::finished, thread, [thread, context] {
+        delete context;
+        thread->deleteLater();
+    });
+    thread->quit();
+    if (thread->wait(QDeadlineTimer(EndWaitMs))) {
+        delete context;
+        delete thread; // and the clean-up queued for it
+    }
 }
 
 void MediaAlertPlayer::play(const QString &path)

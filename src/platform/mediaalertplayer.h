@@ -16,7 +16,8 @@ class MediaAlertPlayer final
 public:
     // How long its end waits at most for the last player to let go of the sound server.
     // Ending a player on a hung server lasts until GStreamer gives up on it (seconds); past
-    // this the thread is left to the end of the process rather than hold up the program's exit.
+    // this the thread and its player are left to go once the server lets go of them, rather than
+    // hold up the program's exit.
     static constexpr int EndWaitMs = 2000;
 
     // `volume` is linear, 0-1, as QSoundEffect's.
