@@ -25,7 +25,7 @@ void RunningBar::activate()
 // keyboard.
 CommandReply RunningBar::command(const QString &verb, const QStringList &args)
 {
-    if (verb != RemoteOptions::Verb)
+    if (verb != BarCommands::OptionsVerb)
         return {false, QStringLiteral("unknown command '%1'").arg(verb), true};
     QString why;
     std::optional<TalkOptions> options = RemoteOptions::decode(args, &why);

@@ -321,7 +321,7 @@ void TestSingleInstance::runningBarAnswers_data()
     QTest::addColumn<QString>("shown"); // the bar's digits afterwards
     QTest::addColumn<bool>("running");
     QTest::addColumn<QString>("later"); // the digits 9 s later, past the end, or "over"; "": any
-    const QString options = RemoteOptions::Verb;
+    const QString options = BarCommands::OptionsVerb;
     const QStringList none;
     const QStringList overtime{u"at-zero=overtime"_s};
     const QStringList pickedOneMinute{u"pick Combo1 1"_s};
@@ -404,7 +404,7 @@ void TestSingleInstance::runningBarAnswers()
         if (words.first() == u"pick"_s)
             f.pick(qPrintable(words.at(1)), words.at(2));
         else
-            QVERIFY(remote.command(RemoteOptions::Verb, {step}).ok);
+            QVERIFY(remote.command(BarCommands::OptionsVerb, {step}).ok);
     }
     const CommandReply r = remote.command(verb, lines);
     QCOMPARE(r.ok, ok);

@@ -2,7 +2,6 @@
 
 #include "dbusinstance.h"
 #include "lockfileinstance.h"
-#include "remoteoptions.h"
 
 #include <QDBusError>
 
@@ -42,7 +41,7 @@ SingleInstance::Outcome SingleInstance::start(const QStringList &forward)
             break;
         }
         if (!forward.isEmpty()) {
-            const CommandReply reply = channel->command(RemoteOptions::Verb, forward);
+            const CommandReply reply = channel->command(BarCommands::OptionsVerb, forward);
             if (reply.ok)
                 return {
                     false, 0, AlreadyRunning + QStringLiteral("; ") + reply.message + u'\n', {}};

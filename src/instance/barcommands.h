@@ -17,6 +17,9 @@ struct CommandReply
 class BarCommands
 {
 public:
+    // The verb of the command that carries a later start's options.
+    static inline const QString OptionsVerb = QStringLiteral("options");
+
     virtual ~BarCommands() = default;
 
     // Bring the bar into view: shown, above other windows.

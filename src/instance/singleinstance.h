@@ -31,7 +31,7 @@ public:
                             int timeoutMs = 10000);
     ~SingleInstance();
 
-    // `forward`: the later start's options for the running bar (see RemoteOptions); without
+    // `forward`: the later start's options for the running bar; without
     // any, the running bar only comes into view.
     Outcome start(const QStringList &forward = {});
 

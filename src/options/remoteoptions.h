@@ -12,9 +12,6 @@
 // reads them exactly as the later start understood them.
 namespace RemoteOptions {
 
-// The verb of the channel's command that carries them.
-inline const QString Verb = QStringLiteral("options");
-
 QStringList encode(const TalkOptions &options);
 // The options, or why a line is refused.
 std::optional<TalkOptions> decode(const QStringList &lines, QString *why);
