@@ -14,10 +14,10 @@
 // The real time of a sample can only be earlier than that, so the latencies printed are upper
 // bounds, too high by at most the quickest block's delivery delay.
 #include "application.h"
-#include "form2.h"
-#include "form3.h"
+#include "bar.h"
 #include "metronometimer.h"
-#include "noticeform.h"
+#include "notice.h"
+#include "noticewindow.h"
 #include "quietoffscreen.h"
 #include "settingspanel.h"
 #include "talkoptions.h"
@@ -279,19 +279,19 @@ int main(int argc, char *argv[])
     usleep(300000);
 
     Application program{TalkOptions{}};
-    Form2 &bar = program.bar();
-    Form3 &notice = program.notice();
+    Bar &bar = program.bar();
+    Notice &notice = program.notice();
     // The notice counts 59 s and asks for the alert on every fourth of its ticks.
     bar.panel()->reminderList->setCurrentIndex(59);
     bar.panel()->soundPathBox->setText(sound);
 
     std::vector<double> requests; // tick times that asked for the alert
-    QPointer<NoticeForm> hooked;
+    QPointer<NoticeWindow> hooked;
     double lastRequest = 0;
     qint16 phase = 0;
 
     auto hook = [&] {
-        NoticeForm *form = notice.form();
+        NoticeWindow *form = notice.form();
         if (!form || form == hooked)
             return;
         hooked = form;
@@ -310,7 +310,7 @@ int main(int argc, char *argv[])
             if (notice.counter().noticeSeconds() == 0 && int(requests.size()) < plays) {
                 // The showing has counted out: close it before its closing message, once any
                 // alert of this last second has played (closing stops the sound).
-                QTimer::singleShot(800, &app, [&, form = QPointer<NoticeForm>(form)] {
+                QTimer::singleShot(800, &app, [&, form = QPointer<NoticeWindow>(form)] {
                     if (form && notice.form() == form)
                         notice.unload();
                 });

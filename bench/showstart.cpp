@@ -15,7 +15,7 @@
 // It prints each round's figure and their median and largest. Exit status 1 without an X
 // display, or when a round's show does not start the bar within 5 s.
 #include "application.h"
-#include "form2.h"
+#include "bar.h"
 #include "talkoptions.h"
 
 #include <QApplication>

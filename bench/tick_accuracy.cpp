@@ -12,11 +12,11 @@
 // --sound    alert file the notice plays; by default the bar's default path, which holds
 //            no sound beside this bench, so the alert stays silent
 #include "application.h"
+#include "bar.h"
 #include "countdown.h"
-#include "form2.h"
-#include "form3.h"
 #include "metronometimer.h"
-#include "noticeform.h"
+#include "notice.h"
+#include "noticewindow.h"
 #include "quietoffscreen.h"
 #include "settingspanel.h"
 #include "talkoptions.h"
@@ -116,8 +116,8 @@ int main(int argc, char *argv[])
     }
 
     Application program{TalkOptions{}};
-    Form2 &bar = program.bar();
-    Form3 &notice = program.notice();
+    Bar &bar = program.bar();
+    Notice &notice = program.notice();
     // A talk long enough for the whole run (59:59), with the reminder the notice counts from.
     bar.panel()->minutesList->setCurrentIndex(59);
     bar.panel()->secondsList->setCurrentIndex(59);
@@ -134,7 +134,7 @@ int main(int argc, char *argv[])
     QTimer plain;
     plain.setInterval(1000);
     qint64 barStartMs = 0; // on the program's own clock, like the notice's start below
-    QPointer<NoticeForm> shown;
+    QPointer<NoticeWindow> shown;
     // A showing lasts its counting ticks and the closing tick.
     const qint64 showingMs = (reminder + 1) * 1000LL;
 
@@ -142,14 +142,14 @@ int main(int argc, char *argv[])
 
     // The bar's tick is put between two of ours: the first times the delivery, before the
     // bar's own work (which may load the notice window); the second steers the talk.
-    QObject::disconnect(bar.tickTimer, &MetronomeTimer::timeout, &bar, &Form2::tick);
+    QObject::disconnect(bar.tickTimer, &MetronomeTimer::timeout, &bar, &Bar::tick);
     QObject::connect(bar.tickTimer, &MetronomeTimer::timeout, &app, [&] {
         const qint64 k = barSeries.lateMs.size() + 1;
         barSeries.lateMs << elapsedMs() - k * 1000.0;
     });
-    QObject::connect(bar.tickTimer, &MetronomeTimer::timeout, &bar, &Form2::tick);
+    QObject::connect(bar.tickTimer, &MetronomeTimer::timeout, &bar, &Bar::tick);
     QObject::connect(bar.tickTimer, &MetronomeTimer::timeout, &app, [&] {
-        NoticeForm *form = notice.form();
+        NoticeWindow *form = notice.form();
         if (form && form != shown) {
             // This tick reached the reminder and loaded a fresh notice window.
             shown = form;

@@ -5,21 +5,21 @@
 //   valgrind --tool=callgrind --collect-atstart=no --toggle-collect='tc_bench_*'
 //            tick_cost [--ticks N]
 //
-//   tc_bench_bar_tick     the bar's timer delivering one second (Form2::tick and its redraw
+//   tc_bench_bar_tick     the bar's timer delivering one second (Bar::tick and its redraw
 //                         requests)
 //   tc_bench_bar_paint    the repaint that second asks for, up to the window's backing store
-//   tc_bench_notice_tick  the same for the notice window's counting timer (Form3's handler);
+//   tc_bench_notice_tick  the same for the notice window's counting timer (Notice's handler);
 //   tc_bench_notice_paint   the alert is asked for on every fourth tick, from a stand-in
 //                         player here, so playback itself is not counted
 //
 // Without valgrind it prints the wall time per call instead, which is only a rough guide.
+#include "bar.h"
 #include "barpicture.h"
 #include "clock.h"
-#include "form2.h"
-#include "form3.h"
 #include "glyphstrip.h"
 #include "metronometimer.h"
-#include "noticeform.h"
+#include "notice.h"
+#include "noticewindow.h"
 #include "picturebox.h"
 #include "pictureclip.h"
 #include "qtcommondialog.h"
@@ -141,10 +141,10 @@ int main(int argc, char *argv[])
     QtCommonDialog fileDialog;
     CountingSound sound;
     const PictureClip strip(GlyphStrip::render(qApp->devicePixelRatio()), 1, GlyphStrip::Columns);
-    Form2 *barPtr = nullptr;
-    Form3 notice({clock, windows, sound, strip},
-                 {[&] { return barPtr->reminderText(); }, [&] { return barPtr->soundPath(); }});
-    Form2 bar(
+    Bar *barPtr = nullptr;
+    Notice notice({clock, windows, sound, strip},
+                  {[&] { return barPtr->reminderText(); }, [&] { return barPtr->soundPath(); }});
+    Bar bar(
         {clock, windows, messages, fileDialog, strip, BarPicture::render(qApp->devicePixelRatio())},
         notice);
     barPtr = &bar;
@@ -188,7 +188,7 @@ int main(int argc, char *argv[])
         notice.open(bar.reminderText().toInt(), clock.nowMs());
         settle();
         ++showings;
-        NoticeForm *form = notice.form();
+        NoticeWindow *form = notice.form();
         PaintCounter paints;
         form->unitsDigit->installEventFilter(&paints);
         for (int i = 0; i < warmUp && notice.counter().noticeSeconds() > 0; ++i)

@@ -1,10 +1,10 @@
 #include "application.h"
 
+#include "bar.h"
 #include "barpicture.h"
-#include "form2.h"
-#include "form3.h"
 #include "glyphstrip.h"
 #include "monotonicclock.h"
+#include "notice.h"
 #include "pictureclip.h"
 #include "qtcommondialog.h"
 #include "qtmessagebox.h"
@@ -25,10 +25,10 @@ struct Application::Parts
     QtSoundPlayer sound;
     // One glyph strip for both windows, painted for the screen's pixel density.
     PictureClip strip{GlyphStrip::render(qApp->devicePixelRatio()), 1, GlyphStrip::Columns};
-    Form2 *bar = nullptr;
-    Form3 notice{{clock, windows, sound, strip},
-                 {[this] { return bar->reminderText(); }, [this] { return bar->soundPath(); }}};
-    Form2 barWindow{
+    Bar *bar = nullptr;
+    Notice notice{{clock, windows, sound, strip},
+                  {[this] { return bar->reminderText(); }, [this] { return bar->soundPath(); }}};
+    Bar barWindow{
         {clock, windows, messages, fileDialog, strip, BarPicture::render(qApp->devicePixelRatio())},
         notice};
     RunningBar remote{barWindow, windows};
@@ -38,7 +38,7 @@ Application::Application(const TalkOptions &options)
     : m_parts(std::make_unique<Parts>())
 {
     m_parts->bar = &m_parts->barWindow;
-    QObject::connect(&m_parts->barWindow, &Form2::exited, qApp, &QCoreApplication::quit,
+    QObject::connect(&m_parts->barWindow, &Bar::exited, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     // Start-up has refused a typed screen that is not there; one from the options file is
     // waited for.
@@ -50,12 +50,12 @@ Application::Application(const TalkOptions &options)
 
 Application::~Application() = default;
 
-Form2 &Application::bar()
+Bar &Application::bar()
 {
     return m_parts->barWindow;
 }
 
-Form3 &Application::notice()
+Notice &Application::notice()
 {
     return m_parts->notice;
 }

@@ -5,8 +5,8 @@
 struct TalkOptions;
 class Clock;
 class BarCommands;
-class Form2;
-class Form3;
+class Bar;
+class Notice;
 
 // Builds the real collaborators and both windows, and wires them together.
 class Application
@@ -16,8 +16,8 @@ public:
     explicit Application(const TalkOptions &options);
     ~Application();
 
-    Form2 &bar();
-    Form3 &notice();
+    Bar &bar();
+    Notice &notice();
     const Clock &clock() const;
     // What a later start of the program may ask of this one.
     BarCommands &commands();

@@ -1,6 +1,6 @@
 #include "runningbar.h"
 
-#include "form2.h"
+#include "bar.h"
 #include "optionvalues.h"
 #include "qtwindowops.h"
 #include "remoteoptions.h"
@@ -9,7 +9,7 @@
 
 #include <QTimer>
 
-RunningBar::RunningBar(Form2 &bar, WindowOps &windows)
+RunningBar::RunningBar(Bar &bar, WindowOps &windows)
     : m_bar(bar)
     , m_windows(windows)
 {}
@@ -61,7 +61,7 @@ CommandReply RunningBar::command(const QString &verb, const QStringList &args)
     }
     if (options->exit.value_or(false)) {
         // After the answer has gone out.
-        QTimer::singleShot(0, &m_bar, &Form2::exitBar);
+        QTimer::singleShot(0, &m_bar, &Bar::exitBar);
         done << QStringLiteral("exiting");
     }
     // Languages load when a bar starts; the rest of the request still applies.

@@ -2,7 +2,7 @@
 
 #include "barcommands.h"
 
-class Form2;
+class Bar;
 class WindowOps;
 
 // The requests a later start of the program can make of the running bar: come into view, or
@@ -10,12 +10,12 @@ class WindowOps;
 class RunningBar final : public BarCommands
 {
 public:
-    RunningBar(Form2 &bar, WindowOps &windows);
+    RunningBar(Bar &bar, WindowOps &windows);
 
     void activate() override;
     CommandReply command(const QString &verb, const QStringList &args) override;
 
 private:
-    Form2 &m_bar;
+    Bar &m_bar;
     WindowOps &m_windows;
 };

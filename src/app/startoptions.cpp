@@ -1,7 +1,7 @@
 #include "startoptions.h"
 
 #include "applydecision.h"
-#include "form2.h"
+#include "bar.h"
 #include "settingspanel.h"
 #include "talkbehaviour.h"
 #include "talkoptions.h"
@@ -22,11 +22,11 @@ struct Settings
     bool noReminder = false;
 };
 
-std::optional<Settings> settingsFor(const Form2 &bar, const TalkOptions &o)
+std::optional<Settings> settingsFor(const Bar &bar, const TalkOptions &o)
 {
     if (!o.lengthSeconds && !o.reminderSeconds && !o.noReminder)
         return std::nullopt;
-    const Form2::Settings applied = bar.settings();
+    const Bar::Settings applied = bar.settings();
     Settings s;
     s.lengthSeconds = o.lengthSeconds.value_or(applied.lengthSeconds);
     // A talk shorter than the reminder it would keep has none unless one is asked for; the
@@ -64,7 +64,7 @@ Countdown::AtZero atZero(TalkOptions::AtZero mode)
 }
 
 // What happens at 00:00, the stages and the minute items: the bar's, with what is named.
-QStringList applyBehaviour(Form2 &bar, const TalkOptions &o)
+QStringList applyBehaviour(Bar &bar, const TalkOptions &o)
 {
     TalkBehaviour b = bar.behaviour();
     QStringList changed;
@@ -93,7 +93,7 @@ QStringList applyBehaviour(Form2 &bar, const TalkOptions &o)
 
 } // namespace
 
-std::optional<QString> refusal(const Form2 &bar, const TalkOptions &options)
+std::optional<QString> refusal(const Bar &bar, const TalkOptions &options)
 {
     if (options.followShow.value_or(false) && !bar.canFollowShow())
         return FollowShowRefusal;
@@ -106,7 +106,7 @@ std::optional<QString> refusal(const Form2 &bar, const TalkOptions &options)
     return d.message;
 }
 
-QStringList apply(Form2 &bar, const TalkOptions &options)
+QStringList apply(Bar &bar, const TalkOptions &options)
 {
     const std::optional<Settings> s = settingsFor(bar, options);
     if (s && !decisionFor(*s).accepted)

@@ -5,7 +5,7 @@
 #include <optional>
 
 struct TalkOptions;
-class Form2;
+class Bar;
 
 // The talk's options from the command line, the options file or a later start, put on the
 // bar. Each option changes exactly what it names: a length or a reminder applies as the
@@ -21,10 +21,10 @@ inline const QString FollowShowRefusal =
 
 // Why the bar's OK would refuse the settings these options make, in its own words, or why it
 // cannot follow the show; nothing when it would take them. Nothing is changed either way.
-std::optional<QString> refusal(const Form2 &bar, const TalkOptions &options);
+std::optional<QString> refusal(const Bar &bar, const TalkOptions &options);
 
 // Puts the options on the bar unless they are refused (then nothing changes); returns what
 // changed, one short phrase each.
-QStringList apply(Form2 &bar, const TalkOptions &options);
+QStringList apply(Bar &bar, const TalkOptions &options);
 
 } // namespace StartOptions

@@ -1,10 +1,10 @@
 #include "showfollowing.h"
 
-#include "form2.h"
+#include "bar.h"
 #include "showfollower.h"
 #include "windowops.h"
 
-ShowFollowing::ShowFollowing(Form2 &bar, Clock &clock, WindowOps &windows)
+ShowFollowing::ShowFollowing(Bar &bar, Clock &clock, WindowOps &windows)
     : m_bar(bar)
     , m_windows(windows)
     , m_follower(new ShowFollower(clock, bar.runState(), this))
@@ -20,7 +20,7 @@ ShowFollowing::ShowFollowing(Form2 &bar, Clock &clock, WindowOps &windows)
             m_bar.toggle();
         m_acting = false;
     });
-    connect(&m_bar, &Form2::runStateChanged, this, [this] {
+    connect(&m_bar, &Bar::runStateChanged, this, [this] {
         if (!m_acting)
             m_follower->speakerActed();
     });

@@ -3,7 +3,7 @@
 #include <QObject>
 
 class Clock;
-class Form2;
+class Bar;
 class ShowFollower;
 class WindowOps;
 
@@ -16,13 +16,13 @@ class ShowFollowing final : public QObject
     Q_OBJECT
 
 public:
-    ShowFollowing(Form2 &bar, Clock &clock, WindowOps &windows);
+    ShowFollowing(Bar &bar, Clock &clock, WindowOps &windows);
     ~ShowFollowing() override;
 
     const ShowFollower &follower() const { return *m_follower; }
 
 private:
-    Form2 &m_bar;
+    Bar &m_bar;
     WindowOps &m_windows;
     ShowFollower *m_follower = nullptr;
     bool m_acting = false; // the bar is doing what the follower asked

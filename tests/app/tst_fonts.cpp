@@ -1,8 +1,8 @@
+#include "bar.h"
 #include "barfixture.h"
 #include "barmenu.h"
-#include "form2.h"
 #include "layout.h"
-#include "noticeform.h"
+#include "noticewindow.h"
 #include "picturebox.h"
 #include "qttranslation.h"
 #include "settingspanel.h"
@@ -43,7 +43,7 @@ private:
     // --sound reason on stderr (English in every language, as the rest of its line).
     static QStringList shownTexts()
     {
-        BarFixture f(BarFixture::Notice::Real);
+        BarFixture f(BarFixture::NoticeKind::Real);
         QStringList texts;
         for (const QAction *action : f.bar->menu->actions()) {
             if (!action->isSeparator())
@@ -51,7 +51,7 @@ private:
         }
         f.bar->start();
         f.bar->pauseOrContinue();
-        texts << f.bar->menu->pauseAction->text() << Form2::title();
+        texts << f.bar->menu->pauseAction->text() << Bar::title();
         for (const Layout::Control &c : Layout::barSettingsPanel()) {
             if (const auto *label = f.bar->findChild<QLabel *>(QLatin1String(c.name)))
                 texts << label->text();
@@ -148,7 +148,7 @@ private slots:
     {
         QFETCH(QString, lang);
         QVERIFY(QtTranslation::install(*qApp, lang));
-        BarFixture f(BarFixture::Notice::Real);
+        BarFixture f(BarFixture::NoticeKind::Real);
         f.bar->openSettings();
         QStringList cut;
         const auto check = [&cut](const QWidget *w, const QString &text, int room) {
@@ -198,7 +198,7 @@ private slots:
             }
         }
         f.form3->open(30, f.clock.nowMs());
-        const NoticeForm *notice = f.form3->form();
+        const NoticeWindow *notice = f.form3->form();
         check(notice->messageLabel, notice->messageLabel->text(),
               notice->tensDigit->x() - notice->messageLabel->x());
         check(notice->unitLabel, notice->unitLabel->text(), notice->unitLabel->width());
@@ -220,7 +220,7 @@ private slots:
         QTest::addRow("warnings")
             << "计时时间为0设置无效，提醒时间大于计时时间文件格式不正确打开文件"
             << "bar";
-        QTest::addRow("title") << Form2::title() << "title";
+        QTest::addRow("title") << Bar::title() << "title";
         for (const Layout::Control &c : Layout::noticeControls()) {
             if (*c.caption)
                 QTest::addRow("notice %s", c.name) << QString::fromUtf8(c.caption) << "notice";
@@ -233,7 +233,7 @@ private slots:
     {
         QFETCH(QString, text);
         QFETCH(QString, which);
-        const QFont font = which == QLatin1String("notice")  ? NoticeForm::labelFont()
+        const QFont font = which == QLatin1String("notice")  ? NoticeWindow::labelFont()
                            : which == QLatin1String("title") ? TitleBar::titleFont()
                                                              : QApplication::font();
         const QString missing = missingGlyphs(font, text);
@@ -256,7 +256,7 @@ private slots:
 
     void noticeFontIsLargeAndBold()
     {
-        const QFontInfo info(NoticeForm::labelFont());
+        const QFontInfo info(NoticeWindow::labelFont());
         QCOMPARE(info.pointSize(), 24);
         QVERIFY(info.bold());
     }

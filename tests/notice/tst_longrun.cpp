@@ -4,7 +4,7 @@
 #include "metronometimer.h"
 #include "mmss.h"
 #include "monotonicclock.h"
-#include "noticeform.h"
+#include "noticewindow.h"
 #include "picturebox.h"
 #include "settingspanel.h"
 
@@ -17,9 +17,9 @@
 
 namespace {
 
-bool showsOnlyTheClosingMessage(const NoticeForm *w)
+bool showsOnlyTheClosingMessage(const NoticeWindow *w)
 {
-    return w->messageLabel->text() == Form3::closingMessage() && !w->tensDigit->isVisible()
+    return w->messageLabel->text() == Notice::closingMessage() && !w->tensDigit->isVisible()
            && !w->unitsDigit->isVisible() && !w->unitLabel->isVisible();
 }
 
@@ -73,7 +73,7 @@ private slots:
     {
         QFETCH(int, presetSeconds);
         QFETCH(int, reminder);
-        BarFixture f(BarFixture::Notice::Real);
+        BarFixture f(BarFixture::NoticeKind::Real);
         const QString reminderText = QString::number(reminder);
         // Bar ticks from Start to the notice.
         const int openTick = presetSeconds - reminder;
@@ -92,7 +92,7 @@ private slots:
             QVERIFY2(f.form3->isLoaded(), where);
             QCOMPARE(f.shown(), mmss(reminder));
             QCOMPARE(f.noticeShown(), twoDigits(reminder));
-            QPointer<NoticeForm> window = f.form3->form();
+            QPointer<NoticeWindow> window = f.form3->form();
 
             for (int tick = 1; tick <= reminder; ++tick) {
                 const qsizetype played = f.sound.played.size();
@@ -146,11 +146,11 @@ private slots:
         FakeCommonDialog dialog;
         TimedSoundPlayer sound(sinceStart);
         const PictureClip strip(GlyphStrip::render(1.0), 1, GlyphStrip::Columns);
-        std::unique_ptr<Form2> bar;
-        Form3 notice({clock, windows, sound, strip},
-                     {[&] { return bar->reminderText(); }, [&] { return bar->soundPath(); }});
-        bar = std::make_unique<Form2>(
-            Form2::Services{clock, windows, messages, dialog, strip, BarPicture::render(1.0)},
+        std::unique_ptr<Bar> bar;
+        Notice notice({clock, windows, sound, strip},
+                      {[&] { return bar->reminderText(); }, [&] { return bar->soundPath(); }});
+        bar = std::make_unique<Bar>(
+            Bar::Services{clock, windows, messages, dialog, strip, BarPicture::render(1.0)},
             notice);
         bar->load();
 
@@ -171,14 +171,14 @@ private slots:
         QList<BarTick> barTicks;
         QList<NoticeTick> noticeTicks;
         qint64 noticeLoadedAt = -1;
-        QPointer<NoticeForm> window;
+        QPointer<NoticeWindow> window;
 
         const auto barShown = [&] {
             return digitsOf(strip, bar->minutesTens, bar->minutesUnits) + QLatin1Char(':')
                    + digitsOf(strip, bar->secondsTens, bar->secondsUnits);
         };
         const auto noticeTicked = [&] {
-            const NoticeForm *w = notice.form();
+            const NoticeWindow *w = notice.form();
             noticeTicks.append({sinceStart.elapsed(),
                                 w ? digitsOf(strip, w->tensDigit, w->unitsDigit) : QString(),
                                 int(sound.playedAt.size()), w && showsOnlyTheClosingMessage(w),

@@ -85,7 +85,7 @@ const QString Title = QStringLiteral("演讲倒计时");
 struct Fixture : BarFixture
 {
     Fixture()
-        : BarFixture(Notice::Real)
+        : BarFixture(NoticeKind::Real)
     {}
 };
 
@@ -322,7 +322,7 @@ private slots:
     {
         QFETCH(QList<bool>, borderless);
         QFETCH(QRect, screen);
-        BarFixture f(BarFixture::Notice::Fake, screen);
+        BarFixture f(BarFixture::NoticeKind::Fake, screen);
         for (bool box : borderless) {
             f.bar->openSettings();
             f.bar->panel()->borderlessBox->setChecked(box);

@@ -2,24 +2,24 @@
 
 #include "barpicture.h"
 #include "glyphstrip.h"
-#include "noticeform.h"
+#include "noticewindow.h"
 #include "picturebox.h"
 #include "settingspanel.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 
-BarFixture::BarFixture(Notice notice, QRect screen)
+BarFixture::BarFixture(NoticeKind notice, QRect screen)
     : strip(GlyphStrip::render(1.0), 1, GlyphStrip::Columns)
 {
     windows.screen = screen;
-    if (notice == Notice::Real) {
-        form3 = std::make_unique<Form3>(Form3::Services{clock, windows, sound, strip},
-                                        Form3::BarReadout{[this] { return bar->reminderText(); },
-                                                          [this] { return bar->soundPath(); }});
+    if (notice == NoticeKind::Real) {
+        form3 = std::make_unique<Notice>(Notice::Services{clock, windows, sound, strip},
+                                         Notice::BarReadout{[this] { return bar->reminderText(); },
+                                                            [this] { return bar->soundPath(); }});
     }
-    bar = std::make_unique<Form2>(
-        Form2::Services{clock, windows, messages, dialog, strip, BarPicture::render(1.0)},
+    bar = std::make_unique<Bar>(
+        Bar::Services{clock, windows, messages, dialog, strip, BarPicture::render(1.0)},
         this->notice());
     bar->load();
 }
@@ -88,6 +88,6 @@ QString BarFixture::noticeShown() const
 {
     if (!form3 || !form3->form())
         return QString();
-    const NoticeForm *w = form3->form();
+    const NoticeWindow *w = form3->form();
     return QString(digit(strip, w->tensDigit)) + digit(strip, w->unitsDigit);
 }

@@ -1,9 +1,9 @@
 #pragma once
 
+#include "bar.h"
 #include "fakeclock.h"
 #include "fakes.h"
-#include "form2.h"
-#include "form3.h"
+#include "notice.h"
 #include "pictureclip.h"
 
 #include <memory>
@@ -14,9 +14,10 @@ class PictureBox;
 // notice share the fake clock, so a whole talk runs in order without waiting.
 struct BarFixture
 {
-    enum class Notice { Fake, Real };
+    enum class NoticeKind { Fake, Real };
 
-    explicit BarFixture(Notice notice = Notice::Fake, QRect screen = QRect(0, 0, 1920, 1080));
+    explicit BarFixture(NoticeKind notice = NoticeKind::Fake,
+                        QRect screen = QRect(0, 0, 1920, 1080));
     ~BarFixture();
 
     // Pick list entries as a user would (the pick handlers run) and click OK.
@@ -37,8 +38,8 @@ struct BarFixture
     FakeSoundPlayer sound;
     PictureClip strip;
     FakeNotice fakeNotice;
-    std::unique_ptr<Form3> form3;
-    std::unique_ptr<Form2> bar;
+    std::unique_ptr<Notice> form3;
+    std::unique_ptr<Bar> bar;
 };
 
 // Which strip cell a picture box shows: 0-10, or -1.

@@ -13,6 +13,17 @@
     </message>
 </context>
 <context>
+    <name>Bar</name>
+    <message>
+        <source>演讲倒计时</source>
+        <translation>Talk Countdown</translation>
+    </message>
+    <message>
+        <source>计时</source>
+        <translation>Countdown</translation>
+    </message>
+</context>
+<context>
     <name>BarMenu</name>
     <message>
         <source>暂停</source>
@@ -29,24 +40,6 @@
     <message>
         <source>减一分钟</source>
         <translation>One minute less</translation>
-    </message>
-</context>
-<context>
-    <name>Form2</name>
-    <message>
-        <source>演讲倒计时</source>
-        <translation>Talk Countdown</translation>
-    </message>
-    <message>
-        <source>计时</source>
-        <translation>Countdown</translation>
-    </message>
-</context>
-<context>
-    <name>Form3</name>
-    <message>
-        <source>时间到，谢谢！</source>
-        <translation>Time&apos;s up, thank you!</translation>
     </message>
 </context>
 <context>
@@ -106,6 +99,13 @@
     <message>
         <source>退出</source>
         <translation>Exit</translation>
+    </message>
+</context>
+<context>
+    <name>Notice</name>
+    <message>
+        <source>时间到，谢谢！</source>
+        <translation>Time&apos;s up, thank you!</translation>
     </message>
 </context>
 <context>

@@ -28,7 +28,7 @@ class WindowOps;
 
 // The control bar: the time left in LED digits, a popup menu to drive the countdown, and
 // the settings panel that it uncovers by growing downwards.
-class Form2 : public QWidget
+class Bar : public QWidget
 {
     Q_OBJECT
 
@@ -45,8 +45,8 @@ public:
 
     static QString title();
 
-    Form2(const Services &services, NoticeHandle &notice, QWidget *parent = nullptr);
-    ~Form2() override;
+    Bar(const Services &services, NoticeHandle &notice, QWidget *parent = nullptr);
+    ~Bar() override;
 
     static QString defaultSoundPath();
 

@@ -1,7 +1,7 @@
 #include "barfixture.h"
 #include "metronometimer.h"
 #include "mmss.h"
-#include "noticeform.h"
+#include "noticewindow.h"
 #include "picturebox.h"
 #include "settingspanel.h"
 #include "startoptions.h"
@@ -21,7 +21,7 @@ namespace {
 struct Fixture : BarFixture
 {
     explicit Fixture(QRect screen = QRect(0, 0, 1920, 1080))
-        : BarFixture(Notice::Real, screen)
+        : BarFixture(NoticeKind::Real, screen)
     {}
 };
 
@@ -29,7 +29,7 @@ struct Fixture : BarFixture
 
 // The notice window with the real bar around it on a fake clock: what each load shows and
 // where, how it counts, rings and closes, and who closes it early.
-class TestForm3 : public QObject
+class TestNotice : public QObject
 {
     Q_OBJECT
 
@@ -52,14 +52,14 @@ private:
             f.clock.advance(1000);
             if (f.sound.played.size() > played)
                 s.sounds << k;
-            const NoticeForm *w = f.form3->form();
+            const NoticeWindow *w = f.form3->form();
             if (!w) {
                 s.unloadTick = k;
                 break;
             }
             if (!s.closingTick && w->closeTimer->isEnabled()) {
                 s.closingTick = k;
-                s.bareMessage = w->messageLabel->text() == Form3::closingMessage()
+                s.bareMessage = w->messageLabel->text() == Notice::closingMessage()
                                 && !w->tensDigit->isVisible() && !w->unitsDigit->isVisible()
                                 && !w->unitLabel->isVisible();
             }
@@ -82,7 +82,7 @@ private:
         f.form3->open(reminder.toInt(), f.clock.nowMs());
     }
 
-    static bool showsTheLayout(const NoticeForm *w)
+    static bool showsTheLayout(const NoticeWindow *w)
     {
         return w && w->isVisible() && w->messageLabel->text() == QStringLiteral("剩余")
                && w->unitLabel->text() == QStringLiteral("秒") && w->tensDigit->isVisible()
@@ -112,7 +112,7 @@ private slots:
         QFETCH(QString, digits);
         Fixture f;
         openWith(f, reminder);
-        const NoticeForm *w = f.form3->form();
+        const NoticeWindow *w = f.form3->form();
         QVERIFY(w);
         QVERIFY(showsTheLayout(w));
         QCOMPARE(f.noticeShown(), digits);
@@ -181,7 +181,7 @@ private slots:
         QCOMPARE(f.noticeShown(), QStringLiteral("00"));
         f.clock.advance(600);
         QCOMPARE(f.shown(), QStringLiteral("00:33"));
-        QCOMPARE(f.form3->form()->messageLabel->text(), Form3::closingMessage());
+        QCOMPARE(f.form3->form()->messageLabel->text(), Notice::closingMessage());
         const int played = int(f.sound.played.size());
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
@@ -264,7 +264,7 @@ private slots:
         Fixture f;
         openWith(f, "30");
         f.clock.advance(seconds * 1000);
-        const NoticeForm *w = f.form3->form();
+        const NoticeWindow *w = f.form3->form();
         QVERIFY(w);
         const QString label = w->messageLabel->text();
         const QString digits = f.noticeShown();
@@ -291,13 +291,13 @@ private slots:
         QVERIFY(!f.form3->isLoaded()); // no reminder on the way
         f.clock.advance(1000);
         QCOMPARE(f.shown(), QStringLiteral("00:10"));
-        const NoticeForm *w = f.form3->form();
+        const NoticeWindow *w = f.form3->form();
         QVERIFY(w);
         QCOMPARE(f.form3->counter().noticeSeconds(), qint16(7));
         QList<int> sounds;
         for (int k = 1; w->countTimer->isEnabled(); ++k) {
             QVERIFY(w->isVisible());
-            QCOMPARE(w->messageLabel->text(), Form3::closingMessage());
+            QCOMPARE(w->messageLabel->text(), Notice::closingMessage());
             QVERIFY(!w->tensDigit->isVisible());
             QVERIFY(!w->unitsDigit->isVisible());
             QVERIFY(!w->unitLabel->isVisible());
@@ -310,7 +310,7 @@ private slots:
                 QCOMPARE(int(f.form3->counter().noticeSeconds()), 7 - k);
         }
         QCOMPARE(sounds, (QList<int>{2, 6}));
-        QCOMPARE(w->messageLabel->text(), Form3::closingMessage());
+        QCOMPARE(w->messageLabel->text(), Notice::closingMessage());
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
         f.clock.advance(1000);
@@ -323,7 +323,7 @@ private slots:
         f.apply(0, 20, "15");
         f.bar->start();
         f.clock.advance(5000);
-        QPointer<NoticeForm> w = f.form3->form();
+        QPointer<NoticeWindow> w = f.form3->form();
         QVERIFY(w);
         f.bar->panel()->noReminderBox->setChecked(true);
         const qsizetype placed = f.windows.shown.size();
@@ -332,7 +332,7 @@ private slots:
         QVERIFY(w);
         QCOMPARE(f.form3->form(), w.data());
         QCOMPARE(f.windows.shown.size(), placed);
-        QCOMPARE(w->messageLabel->text(), Form3::closingMessage());
+        QCOMPARE(w->messageLabel->text(), Notice::closingMessage());
         QVERIFY(!w->tensDigit->isVisible());
         QCOMPARE(f.form3->counter().noticeSeconds(), qint16(0)); // in step with the bar
         f.clock.advance(3000);
@@ -362,10 +362,10 @@ private slots:
             while (f.form3->form() && !f.form3->form()->closeTimer->isEnabled())
                 f.clock.advance(1000);
         }
-        const NoticeForm *w = f.form3->form();
+        const NoticeWindow *w = f.form3->form();
         QVERIFY(w);
         const QLabel *l = w->messageLabel;
-        QCOMPARE(l->text(), Form3::closingMessage());
+        QCOMPARE(l->text(), Notice::closingMessage());
         const int room = l->contentsRect().width();
         QFont font = l->font();
         QVERIFY(font.bold());
@@ -410,7 +410,7 @@ private slots:
         f.apply(1, 0, "30");
         f.bar->start();
         f.clock.advance(30'000 + seconds * 1000);
-        QPointer<NoticeForm> w = f.form3->form();
+        QPointer<NoticeWindow> w = f.form3->form();
         QVERIFY(w);
         const NoticeCounter counters = f.form3->counter();
         const qsizetype played = f.sound.played.size();
@@ -522,7 +522,7 @@ private slots:
         QFETCH(QString, label);
         Fixture f;
         openWith(f, "30");
-        NoticeForm *w = f.form3->form();
+        NoticeWindow *w = f.form3->form();
         QVERIFY(w);
         auto *l = w->findChild<QLabel *>(label);
         QVERIFY(l);
@@ -540,5 +540,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestForm3)
-#include "tst_form3.moc"
+QTEST_MAIN(TestNotice)
+#include "tst_notice.moc"

@@ -25,7 +25,7 @@ Q_DECLARE_METATYPE(TalkOptions)
 
 // The control bar: start-up, its menu's state machine, the tick on the display, and which
 // clicks open the menu.
-class TestForm2 : public QObject
+class TestBar : public QObject
 {
     Q_OBJECT
 
@@ -89,7 +89,7 @@ private slots:
     {
         QFETCH(QRect, screen);
         QFETCH(QRect, expected);
-        BarFixture f(BarFixture::Notice::Fake, screen);
+        BarFixture f(BarFixture::NoticeKind::Fake, screen);
         QCOMPARE(f.windows.shown, QList<QRect>{expected});
         QCOMPARE(f.bar->geometry(), expected);
         QVERIFY(f.windows.keepOnTopCalls > 0);
@@ -860,7 +860,7 @@ private slots:
     {
         BarFixture f;
         f.bar->start();
-        QSignalSpy exited(f.bar.get(), &Form2::exited);
+        QSignalSpy exited(f.bar.get(), &Bar::exited);
         f.fakeNotice.calls.clear();
         f.bar->exitBar();
         QCOMPARE(exited.count(), 1);
@@ -870,5 +870,5 @@ private slots:
     }
 };
 
-QTEST_MAIN(TestForm2)
-#include "tst_form2.moc"
+QTEST_MAIN(TestBar)
+#include "tst_bar.moc"

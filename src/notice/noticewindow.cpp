@@ -1,4 +1,4 @@
-#include "noticeform.h"
+#include "noticewindow.h"
 
 #include "layout.h"
 #include "metronometimer.h"
@@ -18,7 +18,7 @@ QLabel *makeLabel(const char *name, QWidget *parent)
     auto *label = new TextLabel(Layout::translated(c.caption), parent);
     label->setObjectName(QLatin1String(name));
     label->setGeometry(c.geometry.toPixels());
-    label->setFont(NoticeForm::labelFont());
+    label->setFont(NoticeWindow::labelFont());
     label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     label->setAttribute(Qt::WA_TranslucentBackground);
     label->setAutoFillBackground(false);
@@ -47,7 +47,7 @@ MetronomeTimer *makeTimer(const char *name, Clock &clock, QObject *parent)
 
 } // namespace
 
-NoticeForm::NoticeForm(Clock &clock, QWidget *parent)
+NoticeWindow::NoticeWindow(Clock &clock, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
 {
     setObjectName(QStringLiteral("Form3"));
@@ -75,7 +75,7 @@ NoticeForm::NoticeForm(Clock &clock, QWidget *parent)
     closeTimer = makeTimer("Timer2", clock, this);
 }
 
-QFont NoticeForm::labelFont()
+QFont NoticeWindow::labelFont()
 {
     QFont font;
     // KaiTi, the brush-like face of the notice, then its usual Linux stand-ins, then any CJK face.
@@ -88,7 +88,7 @@ QFont NoticeForm::labelFont()
     return font;
 }
 
-void NoticeForm::showClosingMessage(const QString &message)
+void NoticeWindow::showClosingMessage(const QString &message)
 {
     tensDigit->hide();
     unitsDigit->hide();

@@ -9,12 +9,12 @@ class QLabel;
 class ShapeFrame;
 
 // The on-screen notice window with its controls as laid out, made afresh at every load.
-class NoticeForm : public QWidget
+class NoticeWindow : public QWidget
 {
     Q_OBJECT
 
 public:
-    explicit NoticeForm(Clock &clock, QWidget *parent = nullptr);
+    explicit NoticeWindow(Clock &clock, QWidget *parent = nullptr);
 
     static QFont labelFont();
 

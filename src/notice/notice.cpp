@@ -1,8 +1,8 @@
-#include "form3.h"
+#include "notice.h"
 
 #include "layout.h"
 #include "metronometimer.h"
-#include "noticeform.h"
+#include "noticewindow.h"
 #include "picturebox.h"
 #include "showtwodigits.h"
 #include "soundplayer.h"
@@ -12,7 +12,7 @@
 
 #include <cmath>
 
-QString Form3::closingMessage()
+QString Notice::closingMessage()
 {
     return tr("时间到，谢谢！");
 }
@@ -28,7 +28,7 @@ int halfToEven(int twice)
 
 } // namespace
 
-Form3::Form3(const Services &services, BarReadout bar, QObject *parent)
+Notice::Notice(const Services &services, BarReadout bar, QObject *parent)
     : QObject(parent)
     , m_services(services)
     , m_bar(std::move(bar))
@@ -39,7 +39,7 @@ Form3::Form3(const Services &services, BarReadout bar, QObject *parent)
     });
 }
 
-QRect Form3::centredGeometry() const
+QRect Notice::centredGeometry() const
 {
     const QRect screen = m_services.windows.screenGeometry();
     return QRect(screen.x() + halfToEven(screen.width() - Layout::NoticeWidthPx),
@@ -47,18 +47,18 @@ QRect Form3::centredGeometry() const
                  Layout::NoticeWidthPx, Layout::NoticeHeightPx);
 }
 
-Form3::~Form3()
+Notice::~Notice()
 {
     delete m_window.data();
 }
 
-void Form3::load(int seconds, qint64 dueMs)
+void Notice::load(int seconds, qint64 dueMs)
 {
-    auto *window = new NoticeForm(m_services.clock);
+    auto *window = new NoticeWindow(m_services.clock);
     m_window = window;
     m_soundOwed = false;
-    connect(window->countTimer, &MetronomeTimer::timeout, this, &Form3::countTick);
-    connect(window->closeTimer, &MetronomeTimer::timeout, this, &Form3::closeTick);
+    connect(window->countTimer, &MetronomeTimer::timeout, this, &Notice::countTick);
+    connect(window->closeTimer, &MetronomeTimer::timeout, this, &Notice::closeTick);
 
     m_services.windows.showTopmost(window, centredGeometry());
     m_services.windows.keepOnTop(window);
@@ -76,13 +76,13 @@ void Form3::load(int seconds, qint64 dueMs)
     window->closeTimer->setEnabled(false);
 }
 
-void Form3::drawSeconds()
+void Notice::drawSeconds()
 {
     showTwoDigits(m_counter.noticeSeconds(), m_window->tensDigit, m_window->unitsDigit,
                   m_services.strip);
 }
 
-void Form3::open(int seconds, qint64 dueMs)
+void Notice::open(int seconds, qint64 dueMs)
 {
     if (!isLoaded())
         load(seconds, dueMs);
@@ -91,7 +91,7 @@ void Form3::open(int seconds, qint64 dueMs)
     m_window->raise();
 }
 
-void Form3::openClosingMessage(qint64 dueMs)
+void Notice::openClosingMessage(qint64 dueMs)
 {
     // The count behind the message runs from the reminder list's number.
     const int seconds = m_bar.reminderText().toInt();
@@ -101,7 +101,7 @@ void Form3::openClosingMessage(qint64 dueMs)
     open(seconds, dueMs);
 }
 
-void Form3::follow(int seconds)
+void Notice::follow(int seconds)
 {
     if (!isLoaded() || !m_window->countTimer->isEnabled())
         return;
@@ -109,7 +109,7 @@ void Form3::follow(int seconds)
     drawSeconds();
 }
 
-void Form3::finish(qint64 dueMs, bool owed)
+void Notice::finish(qint64 dueMs, bool owed)
 {
     if (!isLoaded()) {
         if (!owed)
@@ -124,7 +124,7 @@ void Form3::finish(qint64 dueMs, bool owed)
         startClosing(dueMs);
 }
 
-void Form3::startClosing(qint64 dueMs)
+void Notice::startClosing(qint64 dueMs)
 {
     m_soundOwed = false;
     m_window->showClosingMessage(closingMessage());
@@ -132,11 +132,11 @@ void Form3::startClosing(qint64 dueMs)
     m_window->closeTimer->startAt(dueMs);
 }
 
-void Form3::unload()
+void Notice::unload()
 {
     if (!isLoaded())
         return;
-    NoticeForm *window = m_window.data();
+    NoticeWindow *window = m_window.data();
     m_window.clear();
     m_services.sound.stop();
     window->countTimer->setEnabled(false);
@@ -146,9 +146,9 @@ void Form3::unload()
     window->deleteLater();
 }
 
-void Form3::countTick()
+void Notice::countTick()
 {
-    NoticeForm *window = m_window.data();
+    NoticeWindow *window = m_window.data();
     if (!window)
         return;
     const NoticeCounter::Step step = m_counter.tick();
@@ -166,7 +166,7 @@ void Form3::countTick()
     }
 }
 
-void Form3::closeTick()
+void Notice::closeTick()
 {
     if (m_counter.closingTick())
         unload();

@@ -1,4 +1,4 @@
-#include "form2.h"
+#include "bar.h"
 
 #include "applydecision.h"
 #include "barmenu.h"
@@ -27,12 +27,12 @@
 #include <memory>
 #include <utility>
 
-QString Form2::title()
+QString Bar::title()
 {
     return tr("演讲倒计时");
 }
 
-Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
+Bar::Bar(const Services &services, NoticeHandle &notice, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint)
     , m_services(services)
     , m_notice(notice)
@@ -43,11 +43,11 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
 
     m_surface = new BarSurface(m_services.picture, this);
     m_surface->setObjectName(QStringLiteral("surface"));
-    connect(m_surface, &BarSurface::menuRequested, this, &Form2::showMenu);
+    connect(m_surface, &BarSurface::menuRequested, this, &Bar::showMenu);
 
     m_titleBar = new TitleBar(this);
     m_titleBar->hide();
-    connect(m_titleBar, &TitleBar::closeClicked, this, &Form2::exitBar);
+    connect(m_titleBar, &TitleBar::closeClicked, this, &Bar::exitBar);
     m_placement = std::make_unique<BarPlacement>(*this, *m_titleBar, *m_surface, m_services.windows,
                                                  Layout::BarClientAsLaidOut.height);
     connect(m_titleBar, &TitleBar::dragged, this,
@@ -72,8 +72,8 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
 
     m_panel = new SettingsPanel(m_surface, m_services.fileDialog, m_services.messages,
                                 defaultSoundPath());
-    connect(m_panel, &SettingsPanel::okClicked, this, &Form2::applySettings);
-    connect(m_panel, &SettingsPanel::cancelClicked, this, &Form2::cancelSettings);
+    connect(m_panel, &SettingsPanel::okClicked, this, &Bar::applySettings);
+    connect(m_panel, &SettingsPanel::cancelClicked, this, &Bar::cancelSettings);
     connect(m_panel, &SettingsPanel::dialogClosed, this,
             [this] { m_services.windows.dialogClosed(this); });
     // A click into the open panel takes the keyboard back, e.g. after the user clicked into
@@ -83,43 +83,43 @@ Form2::Form2(const Services &services, NoticeHandle &notice, QWidget *parent)
         control->installEventFilter(this);
 
     menu = new BarMenu(this);
-    connect(menu->startAction, &QAction::triggered, this, &Form2::start);
-    connect(menu->pauseAction, &QAction::triggered, this, &Form2::pauseOrContinue);
-    connect(menu->settingsAction, &QAction::triggered, this, &Form2::openSettings);
-    connect(menu->exitAction, &QAction::triggered, this, &Form2::exitBar);
+    connect(menu->startAction, &QAction::triggered, this, &Bar::start);
+    connect(menu->pauseAction, &QAction::triggered, this, &Bar::pauseOrContinue);
+    connect(menu->settingsAction, &QAction::triggered, this, &Bar::openSettings);
+    connect(menu->exitAction, &QAction::triggered, this, &Bar::exitBar);
 
     tickTimer = new MetronomeTimer(m_services.clock, this);
     tickTimer->setObjectName(QStringLiteral("Timer1"));
     tickTimer->setInterval(1000);
-    connect(tickTimer, &MetronomeTimer::timeout, this, &Form2::tick);
+    connect(tickTimer, &MetronomeTimer::timeout, this, &Bar::tick);
 
     m_placement->relayout(QPoint(0, 0));
 }
 
-Form2::~Form2() = default;
+Bar::~Bar() = default;
 
-int Form2::heightTwips() const
+int Bar::heightTwips() const
 {
     return m_placement->heightTwips();
 }
 
-bool Form2::hasBorder() const
+bool Bar::hasBorder() const
 {
     return m_placement->bordered();
 }
 
-QString Form2::defaultSoundPath()
+QString Bar::defaultSoundPath()
 {
     // Joined as plain text: a program in the root folder gives two separators in a row.
     return QCoreApplication::applicationDirPath() + QDir::separator() + QStringLiteral("blip.wav");
 }
 
-QWidget *Form2::surface() const
+QWidget *Bar::surface() const
 {
     return m_surface;
 }
 
-void Form2::load()
+void Bar::load()
 {
     const QRect screen = m_services.windows.screenGeometry();
     m_placement->setHeightTwips(Layout::BarCollapsedHeight);
@@ -148,7 +148,7 @@ void Form2::load()
 
 // The tick timer runs exactly while the countdown does, and the pause item offers what the
 // run state says comes next.
-void Form2::followRunState()
+void Bar::followRunState()
 {
     tickTimer->setEnabled(m_run.isRunning());
     menu->pauseAction->setText(m_run.offersContinue() ? BarMenu::continueCaption()
@@ -156,7 +156,7 @@ void Form2::followRunState()
     emit runStateChanged();
 }
 
-void Form2::start()
+void Bar::start()
 {
     m_run.start();
     // A new schedule even when the countdown ran: the first tick comes a full second later.
@@ -166,13 +166,13 @@ void Form2::start()
     m_notice.unload();
 }
 
-void Form2::pauseOrContinue()
+void Bar::pauseOrContinue()
 {
     m_run.pauseOrContinue();
     followRunState();
 }
 
-RunState::Toggled Form2::toggle()
+RunState::Toggled Bar::toggle()
 {
     if (m_run.state() == RunState::State::Stopped) {
         start();
@@ -183,7 +183,7 @@ RunState::Toggled Form2::toggle()
     return toggled;
 }
 
-void Form2::openSettings()
+void Bar::openSettings()
 {
     m_placement->setHeightTwips(Layout::BarExpandedHeight);
     // The bar never takes the keyboard on its own; the open panel is the one exception,
@@ -193,7 +193,7 @@ void Form2::openSettings()
         m_services.windows.lendKeyboard(this);
 }
 
-void Form2::cancelSettings()
+void Bar::cancelSettings()
 {
     // The keyboard first: a window manager that took the bar in to give it the keyboard must
     // have let go of it before it shrinks, or it may answer with the old size.
@@ -201,7 +201,7 @@ void Form2::cancelSettings()
     m_placement->setHeightTwips(Layout::BarCollapsedHeight);
 }
 
-void Form2::applySettings()
+void Bar::applySettings()
 {
     const ApplyDecision d = ApplyDecision::decide(m_panel->minutesList->currentText(),
                                                   m_panel->secondsList->currentText(),
@@ -228,7 +228,7 @@ void Form2::applySettings()
     m_notice.unload();
 }
 
-void Form2::exitBar()
+void Bar::exitBar()
 {
     // The program is gone for the user, so its notice goes too, and the keyboard goes back
     // if the panel had it.
@@ -239,7 +239,7 @@ void Form2::exitBar()
     emit exited();
 }
 
-void Form2::tick()
+void Bar::tick()
 {
     // The notice counts from when this tick was due, so after a stall it catches up with the
     // bar instead of running behind it.
@@ -262,24 +262,24 @@ void Form2::tick()
     m_digits.draw(m_countdown.minutesLeft(), m_countdown.secondsLeft());
 }
 
-QString Form2::reminderText() const
+QString Bar::reminderText() const
 {
     return m_panel->reminderList->currentText();
 }
 
-QString Form2::soundPath() const
+QString Bar::soundPath() const
 {
     return m_panel->soundPathBox->text();
 }
 
-void Form2::setBehaviour(const TalkBehaviour &behaviour)
+void Bar::setBehaviour(const TalkBehaviour &behaviour)
 {
     m_behaviour = behaviour;
     m_countdown.setAtZero(behaviour.atZero);
     if (behaviour.adjust && !menu->addMinuteAction) {
         menu->addMinuteItems();
-        connect(menu->addMinuteAction, &QAction::triggered, this, &Form2::addMinute);
-        connect(menu->removeMinuteAction, &QAction::triggered, this, &Form2::removeMinute);
+        connect(menu->addMinuteAction, &QAction::triggered, this, &Bar::addMinute);
+        connect(menu->removeMinuteAction, &QAction::triggered, this, &Bar::removeMinute);
     }
     if (behaviour.colours() || m_digits.hasColours())
         m_digits.setStages(behaviour.stages);
@@ -290,7 +290,7 @@ void Form2::setBehaviour(const TalkBehaviour &behaviour)
     }
 }
 
-Form2::Settings Form2::settings() const
+Bar::Settings Bar::settings() const
 {
     const bool noReminder = m_panel->noReminderBox->checkState() == Qt::Checked;
     if (!m_settingsApplied)
@@ -300,7 +300,7 @@ Form2::Settings Form2::settings() const
             m_countdown.reminderSeconds(), noReminder, m_borderless};
 }
 
-void Form2::setBorderless(bool borderless)
+void Bar::setBorderless(bool borderless)
 {
     m_panel->borderlessBox->setChecked(borderless);
     m_borderless = borderless;
@@ -309,12 +309,12 @@ void Form2::setBorderless(bool borderless)
         setBorder(!borderless);
 }
 
-bool Form2::canFollowShow() const
+bool Bar::canFollowShow() const
 {
     return m_services.windows.seesShows();
 }
 
-void Form2::setFollowShow(bool follow)
+void Bar::setFollowShow(bool follow)
 {
     if (follow == followsShow() || (follow && !canFollowShow()))
         return;
@@ -323,7 +323,7 @@ void Form2::setFollowShow(bool follow)
                : nullptr;
 }
 
-void Form2::addMinute()
+void Bar::addMinute()
 {
     m_countdown.addMinute();
     // The notice's count no longer fits the time left; it opens again at the reminder point.
@@ -331,14 +331,14 @@ void Form2::addMinute()
     showAdjusted();
 }
 
-void Form2::removeMinute()
+void Bar::removeMinute()
 {
     m_countdown.removeMinute();
     m_notice.follow(m_countdown.totalSecondsLeft());
     showAdjusted();
 }
 
-void Form2::showAdjusted()
+void Bar::showAdjusted()
 {
     // Landing at or below the reminder point reaches it as a tick would, in step with the
     // ticks; a paused bar reminds on its next tick.
@@ -347,12 +347,12 @@ void Form2::showAdjusted()
     m_digits.drawCountdown(m_countdown);
 }
 
-void Form2::showMenu(const QPoint &globalPos)
+void Bar::showMenu(const QPoint &globalPos)
 {
     menu->popup(globalPos);
 }
 
-bool Form2::eventFilter(QObject *, QEvent *event)
+bool Bar::eventFilter(QObject *, QEvent *event)
 {
     if (event->type() == QEvent::MouseButtonPress
         && m_placement->heightTwips() == Layout::BarExpandedHeight && isVisible()
@@ -361,13 +361,13 @@ bool Form2::eventFilter(QObject *, QEvent *event)
     return false;
 }
 
-void Form2::setBorder(bool bordered)
+void Bar::setBorder(bool bordered)
 {
     setWindowTitle(bordered ? title() : QString());
     m_placement->setBordered(bordered);
 }
 
-void Form2::paintEvent(QPaintEvent *)
+void Bar::paintEvent(QPaintEvent *)
 {
     if (!m_placement->bordered())
         return;

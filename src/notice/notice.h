@@ -1,8 +1,8 @@
 #pragma once
 
 #include "noticecounter.h"
-#include "noticeform.h"
 #include "noticehandle.h"
+#include "noticewindow.h"
 
 #include <QObject>
 #include <QPointer>
@@ -10,14 +10,14 @@
 #include <functional>
 
 class Clock;
-class NoticeForm;
+class NoticeWindow;
 class PictureClip;
 class SoundPlayer;
 class WindowOps;
 
 // The notice window object: lives for the whole run, while its on-screen window comes and
 // goes with each load and unload. It counts the last seconds, rings, says thanks, closes.
-class Form3 : public QObject, public NoticeHandle
+class Notice : public QObject, public NoticeHandle
 {
     Q_OBJECT
 
@@ -38,8 +38,8 @@ public:
 
     static QString closingMessage();
 
-    Form3(const Services &services, BarReadout bar, QObject *parent = nullptr);
-    ~Form3() override;
+    Notice(const Services &services, BarReadout bar, QObject *parent = nullptr);
+    ~Notice() override;
 
     void open(int seconds, qint64 dueMs) override;
     void openClosingMessage(qint64 dueMs) override;
@@ -49,7 +49,7 @@ public:
     bool isLoaded() const override { return !m_window.isNull(); }
 
     // The on-screen window while loaded, else null.
-    NoticeForm *form() const { return m_window.data(); }
+    NoticeWindow *form() const { return m_window.data(); }
     const NoticeCounter &counter() const { return m_counter; }
 
 private:
@@ -63,6 +63,6 @@ private:
     Services m_services;
     BarReadout m_bar;
     NoticeCounter m_counter;
-    QPointer<NoticeForm> m_window;
+    QPointer<NoticeWindow> m_window;
     bool m_soundOwed = false; // a sound tick came while catching up with missed ticks
 };
