@@ -21,9 +21,9 @@ QString atZeroText(TalkOptions::AtZero a)
 
 QString stagesText(const TalkOptions::Stages &s)
 {
-    QString text = OptionValues::formatLength(s.first);
-    if (s.second)
-        text += QLatin1Char(',') + OptionValues::formatLength(*s.second);
+    QString text = OptionValues::formatLength(s.amberAt());
+    if (s.redAt())
+        text += QLatin1Char(',') + OptionValues::formatLength(*s.redAt());
     return text;
 }
 
@@ -74,9 +74,11 @@ std::optional<TalkOptions> decode(const QStringList &lines, QString *why)
         const QString name = line.left(eq);
         // Paths arrive whole: a relative one would mean the running bar's folder, not the
         // later start's, so none is taken.
+        const OptionValues::Option *option = OptionValues::find(name);
         std::optional<QString> problem =
-            eq < 0 ? QStringLiteral("name=value expected")
-                   : OptionValues::set(options, name, line.mid(eq + 1), QStringLiteral("/"));
+            eq < 0    ? QStringLiteral("name=value expected")
+            : !option ? QStringLiteral("not an option of talk-countdown")
+                      : option->parse(options, line.mid(eq + 1), QStringLiteral("/"));
         if (!problem && name == QLatin1String("sound") && !line.mid(eq + 1).startsWith(u'/'))
             problem = QStringLiteral("an absolute path expected");
         if (problem) {
