@@ -6,7 +6,8 @@ class Bar;
 class WindowOps;
 
 // The requests a later start of the program can make of the running bar: come into view, or
-// take the later start's options and commands, as the panel's OK and the menu would.
+// take the later start's arguments (read as its command line reads them) and carry out their
+// options and commands, as the panel's OK and the menu would.
 class RunningBar final : public BarCommands
 {
 public:

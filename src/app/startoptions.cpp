@@ -50,37 +50,21 @@ QString mmss(int seconds)
     return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
-Countdown::AtZero atZero(TalkOptions::AtZero mode)
-{
-    switch (mode) {
-    case TalkOptions::AtZero::Hold:
-        return Countdown::AtZero::Hold;
-    case TalkOptions::AtZero::Overtime:
-        return Countdown::AtZero::Overtime;
-    case TalkOptions::AtZero::Reset:
-        break;
-    }
-    return Countdown::AtZero::Reset;
-}
-
 // What happens at 00:00, the stages and the minute items: the bar's, with what is named.
 QStringList applyBehaviour(Bar &bar, const TalkOptions &o)
 {
     TalkBehaviour b = bar.behaviour();
     QStringList changed;
-    if (o.atZero && atZero(*o.atZero) != b.atZero) {
-        b.atZero = atZero(*o.atZero);
+    if (o.atZero && *o.atZero != b.atZero) {
+        b.atZero = *o.atZero;
         static const char *const names[] = {"reset", "hold", "overtime"};
         changed << QStringLiteral("at zero: %1").arg(QLatin1String(names[int(*o.atZero)]));
     }
-    if (o.stages) {
-        const Stages stages(o.stages->first, o.stages->second);
-        if (stages != b.stages) {
-            b.stages = stages;
-            changed << QStringLiteral("stages %1%2")
-                           .arg(mmss(o.stages->first),
-                                o.stages->second ? u',' + mmss(*o.stages->second) : QString());
-        }
+    if (o.stages && *o.stages != b.stages) {
+        b.stages = *o.stages;
+        const std::optional<int> red = o.stages->redAt();
+        changed << QStringLiteral("stages %1%2")
+                       .arg(mmss(o.stages->amberAt()), red ? u',' + mmss(*red) : QString());
     }
     if (o.adjust.value_or(false) && !b.adjust) {
         b.adjust = true;

@@ -7,7 +7,6 @@
 #include "qttranslation.h"
 #include "qtwindowops.h"
 #include "quitonsignal.h"
-#include "remoteoptions.h"
 #include "showwatcher.h"
 #include "singleinstance.h"
 #include "soundfilecheck.h"
@@ -15,6 +14,7 @@
 #include "x11.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QScreen>
 
 #include <cstdio>
@@ -102,14 +102,18 @@ int run(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false); // the bar's Exit ends the program
 
     SingleInstance instance(QDBusConnection::sessionBus(), qEnvironmentVariable("XDG_RUNTIME_DIR"));
-    const SingleInstance::Outcome one = instance.start(RemoteOptions::encode(outcome.commandLine));
+    // A running bar reads the arguments itself, from this start's folder; without any it only
+    // comes into view.
+    const QStringList forward = outcome.commandLine.isEmpty()
+                                    ? QStringList()
+                                    : QStringList{QDir::currentPath()} + arguments.mid(1);
+    const SingleInstance::Outcome one = instance.start(forward);
     std::fputs(one.output.toLocal8Bit().constData(), stdout);
     printLine(stderr, one.error);
     if (!one.proceed)
         return one.exitCode;
     // Commands for a running bar would otherwise start a new one, which nobody asked for.
-    if (const QString command = RemoteOptions::commandFor(outcome.commandLine);
-        !command.isEmpty()) {
+    if (const QString command = OptionValues::commandFor(outcome.commandLine); !command.isEmpty()) {
         printLine(stderr,
                   QStringLiteral("talk-countdown: no bar is running for --%1").arg(command));
         return 1;

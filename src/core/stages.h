@@ -14,6 +14,12 @@ public:
     Stages(int amberAtSeconds, std::optional<int> redAtSeconds);
 
     bool isEmpty() const { return m_amberAt < 0 && m_redAt < 0; }
+    // The times left they were made with, in seconds (-1 and nothing when empty).
+    int amberAt() const { return m_amberAt; }
+    std::optional<int> redAt() const
+    {
+        return m_redAt < 0 ? std::nullopt : std::optional<int>(m_redAt);
+    }
     Stage at(int secondsLeft, bool over = false) const;
 
     bool operator==(const Stages &) const = default;

@@ -17,8 +17,10 @@ struct CommandReply
 class BarCommands
 {
 public:
-    // The verb of the command that carries a later start's options.
-    static inline const QString OptionsVerb = QStringLiteral("options");
+    // The verb of the command that carries a later start's arguments: its working folder
+    // first (the base of a relative path), then its command-line arguments without the
+    // program's name.
+    static inline const QString ArgumentsVerb = QStringLiteral("arguments");
 
     virtual ~BarCommands() = default;
 

@@ -41,7 +41,7 @@ SingleInstance::Outcome SingleInstance::start(const QStringList &forward)
             break;
         }
         if (!forward.isEmpty()) {
-            const CommandReply reply = channel->command(BarCommands::OptionsVerb, forward);
+            const CommandReply reply = channel->command(BarCommands::ArgumentsVerb, forward);
             if (reply.ok)
                 return {
                     false, 0, AlreadyRunning + QStringLiteral("; ") + reply.message + u'\n', {}};

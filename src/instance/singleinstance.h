@@ -31,8 +31,9 @@ public:
                             int timeoutMs = 10000);
     ~SingleInstance();
 
-    // `forward`: the later start's options for the running bar; without
-    // any, the running bar only comes into view.
+    // `forward`: what the running bar is asked to do, as BarCommands::ArgumentsVerb carries it
+    // (the working folder, then the arguments); without it the running bar only comes into
+    // view.
     Outcome start(const QStringList &forward = {});
 
     // Once started as the desktop's bar: later starts' requests go to `commands`.

@@ -87,7 +87,7 @@ Outcome refuse(const QString &line)
 {
     Outcome outcome;
     outcome.exitCode = 2;
-    outcome.error = QLatin1String("talk-countdown: ") + line;
+    outcome.error = MessagePrefix + line;
     return outcome;
 }
 
@@ -157,13 +157,12 @@ QString versionText()
     return QStringLiteral("talk-countdown " TC_VERSION "\n");
 }
 
-Outcome check(const QStringList &arguments,
-              const std::function<QByteArray(const char *)> &environment)
+Outcome parse(const QStringList &arguments, const QString &baseDir)
 {
+    const OptionValues::Option &length = *OptionValues::find(OptionValues::LengthKey);
     if (const auto negative = negativeLength(arguments)) {
         TalkOptions refused;
-        return refuse(lengthError(
-            *negative, *OptionValues::set(refused, OptionValues::LengthKey, *negative, {})));
+        return refuse(lengthError(*negative, *length.parse(refused, *negative, baseDir)));
     }
 
     QCommandLineParser parser;
@@ -171,8 +170,10 @@ Outcome check(const QStringList &arguments,
     const QCommandLineOption version({QStringLiteral("v"), QStringLiteral("version")}, {});
     parser.addOption(help);
     parser.addOption(version);
-    for (const OptionValues::Option &option : OptionValues::options())
-        parser.addOption(QCommandLineOption(option.name, option.help, option.valueName));
+    for (const OptionValues::Option &option : OptionValues::options()) {
+        if (option.kind != Kind::Length)
+            parser.addOption(QCommandLineOption(option.name, option.help, option.valueName));
+    }
     if (!parser.parse(arguments)) {
         const QStringList unknown = parser.unknownOptionNames();
         return refuse(unknown.isEmpty() ? parser.errorText()
@@ -191,21 +192,32 @@ Outcome check(const QStringList &arguments,
         return refuse(QStringLiteral("one LENGTH expected, not '%1'")
                           .arg(OptionValues::quoted(positional.join("' '"))));
     if (!positional.isEmpty()) {
-        if (const auto reason = OptionValues::set(given, OptionValues::LengthKey,
-                                                  positional.first(), QDir::currentPath()))
+        if (const auto reason = length.parse(given, positional.first(), baseDir))
             return refuse(lengthError(positional.first(), *reason));
     }
     for (const OptionValues::Option &option : OptionValues::options()) {
-        if (!parser.isSet(option.name))
+        if (option.kind == Kind::Length || !parser.isSet(option.name))
             continue;
         const QString text =
             option.kind == Kind::Setting ? parser.value(option.name) : QStringLiteral("true");
-        if (const auto reason = OptionValues::set(given, option.name, text, QDir::currentPath()))
+        if (const auto reason = option.parse(given, text, baseDir))
             return refuse(QStringLiteral("--%1 '%2': %3")
                               .arg(option.name, OptionValues::quoted(text), *reason));
     }
     if (const auto problem = OptionValues::reminderProblem(given))
         return refuse(*problem);
+    outcome.proceed = true;
+    return outcome;
+}
+
+Outcome check(const QStringList &arguments,
+              const std::function<QByteArray(const char *)> &environment)
+{
+    Outcome outcome = parse(arguments, QDir::currentPath());
+    if (!outcome.proceed)
+        return outcome;
+    const TalkOptions &given = outcome.commandLine;
+    outcome.proceed = false; // until the display and the options file are through
 
     const QByteArray platform = environment("QT_QPA_PLATFORM");
     const bool x11 = !environment("DISPLAY").isEmpty();

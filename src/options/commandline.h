@@ -25,6 +25,15 @@ struct Outcome
     OptionsFile file{{}};    // the options file read, for notes on its values found later
 };
 
+// What every line for stderr starts with.
+inline const QString MessagePrefix = QStringLiteral("talk-countdown: ");
+
+// The arguments (the program's name first, as in main's argv) read on their own, without the
+// display or the options file: a relative --sound is taken from `baseDir`. On success
+// `commandLine` holds what they give; --help and --version answer in `output`. The running bar
+// reads a later start's arguments with it too.
+Outcome parse(const QStringList &arguments, const QString &baseDir);
+
 // `environment` reads a variable; passed in so tests need not touch the process environment
 // or the real home folder. A relative --sound is taken from the current folder. A sound from
 // the options file that fails SoundFileCheck is left out (--sound is checked by the caller, so

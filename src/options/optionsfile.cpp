@@ -64,11 +64,11 @@ TalkOptions OptionsFile::read()
             ignore(key, QStringLiteral("a command for a running bar, not a setting"));
             continue;
         }
-        if (!option && key != OptionValues::LengthKey) {
+        if (!option) {
             ignore(key, QStringLiteral("not an option of talk-countdown"));
             continue;
         }
-        if (const auto reason = OptionValues::set(options, key, text, baseDir))
+        if (const auto reason = option->parse(options, text, baseDir))
             ignore(key, *reason);
     }
     return options;

@@ -3,119 +3,173 @@
 #include <QDir>
 #include <QRegularExpression>
 
+using namespace Qt::StringLiterals;
+
 namespace OptionValues {
 
 namespace {
 
-std::optional<int> parseSmallNumber(const QString &text, int max)
+// Reads an option's text into a value: nothing when the text is refused. `baseDir` makes a
+// relative path absolute.
+template<typename T>
+using Reader = std::optional<T> (*)(const QString &text, const QString &baseDir);
+
+std::optional<int> readLength(const QString &text, const QString &)
 {
-    static const QRegularExpression digits(QStringLiteral("^[0-9]{1,2}$"));
-    if (!digits.match(text).hasMatch() || text.toInt() > max)
+    return parseLength(text);
+}
+
+std::optional<int> readReminder(const QString &text, const QString &)
+{
+    static const QRegularExpression digits(u"^[0-9]{1,2}$"_s);
+    if (!digits.match(text).hasMatch() || text.toInt() > TalkOptions::MaxReminder)
         return std::nullopt;
     return text.toInt();
 }
 
-std::optional<TalkOptions::Stages> parseStages(const QString &text)
-{
-    const QStringList parts = text.split(QLatin1Char(','));
-    if (parts.size() > 2)
-        return std::nullopt;
-    const std::optional<int> first = parseLength(parts.at(0).trimmed());
-    if (!first)
-        return std::nullopt;
-    TalkOptions::Stages stages{*first, std::nullopt};
-    if (parts.size() == 2) {
-        stages.second = parseLength(parts.at(1).trimmed());
-        if (!stages.second || *stages.second >= stages.first)
-            return std::nullopt;
-    }
-    return stages;
-}
-
-std::optional<TalkOptions::AtZero> parseAtZero(const QString &text)
-{
-    if (text == QLatin1String("reset"))
-        return TalkOptions::AtZero::Reset;
-    if (text == QLatin1String("hold"))
-        return TalkOptions::AtZero::Hold;
-    if (text == QLatin1String("overtime"))
-        return TalkOptions::AtZero::Overtime;
-    return std::nullopt;
-}
-
-// Stores `value` in `field`, or answers `reason` when there is none.
-template<typename T>
-std::optional<QString> store(std::optional<T> &field, const std::optional<T> &value,
-                             const QString &reason)
-{
-    if (!value)
-        return reason;
-    field = value;
-    return std::nullopt;
-}
-
-std::optional<QString> nonEmpty(const QString &text)
+std::optional<QString> readNonEmpty(const QString &text, const QString &)
 {
     const QString trimmed = text.trimmed();
     return trimmed.isEmpty() ? std::nullopt : std::optional<QString>(trimmed);
 }
 
-const QString TrueOrFalse = QStringLiteral("true or false expected");
+std::optional<QString> readPath(const QString &text, const QString &baseDir)
+{
+    const std::optional<QString> path = readNonEmpty(text, baseDir);
+    if (!path)
+        return std::nullopt;
+    return QDir::cleanPath(QDir(baseDir).absoluteFilePath(*path));
+}
+
+std::optional<QString> readLanguage(const QString &text, const QString &)
+{
+    if (text != "en"_L1 && text != "zh"_L1)
+        return std::nullopt;
+    return text;
+}
+
+std::optional<TalkOptions::AtZero> readAtZero(const QString &text, const QString &)
+{
+    if (text == "reset"_L1)
+        return TalkOptions::AtZero::Reset;
+    if (text == "hold"_L1)
+        return TalkOptions::AtZero::Hold;
+    if (text == "overtime"_L1)
+        return TalkOptions::AtZero::Overtime;
+    return std::nullopt;
+}
+
+// "A" or "A,B" as m:ss, amber at A, red at B; B below A.
+std::optional<TalkOptions::Stages> readStages(const QString &text, const QString &)
+{
+    const QStringList parts = text.split(u',');
+    if (parts.size() > 2)
+        return std::nullopt;
+    const std::optional<int> amber = parseLength(parts.at(0).trimmed());
+    if (!amber)
+        return std::nullopt;
+    std::optional<int> red;
+    if (parts.size() == 2) {
+        red = parseLength(parts.at(1).trimmed());
+        if (!red || *red >= *amber)
+            return std::nullopt;
+    }
+    return TalkOptions::Stages(*amber, red);
+}
+
+std::optional<bool> readBool(const QString &text, const QString &)
+{
+    return parseBool(text);
+}
+
+// The same switch, the other way round: --no-follow-show.
+std::optional<bool> readNegated(const QString &text, const QString &)
+{
+    const std::optional<bool> on = parseBool(text);
+    return on ? std::optional<bool>(!*on) : std::nullopt;
+}
+
+// A row whose text `read` turns into its `field`, or is refused for `refusal`.
+template<typename T>
+Option row(QString name, Kind kind, QString valueName, QString help,
+           std::optional<T> TalkOptions::*field, Reader<T> read, QString refusal)
+{
+    Parse parse = [field, read, refusal](TalkOptions &options, const QString &text,
+                                         const QString &baseDir) -> std::optional<QString> {
+        std::optional<T> value = read(text, baseDir);
+        if (!value)
+            return refusal;
+        options.*field = std::move(value);
+        return std::nullopt;
+    };
+    return {std::move(name), kind, std::move(valueName), std::move(help), field, std::move(parse)};
+}
+
+Option setting(QString name, QString valueName, QString help, auto field, auto read,
+               QString refusal)
+{
+    return row(std::move(name), Kind::Setting, std::move(valueName), std::move(help), field, read,
+               std::move(refusal));
+}
+
+// A flag or a command: given on the command line, true/false in the options file.
+Option onOff(QString name, Kind kind, QString help, std::optional<bool> TalkOptions::*field,
+             Reader<bool> read = readBool)
+{
+    return row(std::move(name), kind, {}, std::move(help), field, read,
+               u"true or false expected"_s);
+}
 
 } // namespace
 
 const QList<Option> &options()
 {
     static const QList<Option> all{
-        {QStringLiteral("reminder"), Kind::Setting, QStringLiteral("S"),
-         QStringLiteral("show the reminder notice S seconds before the end (0-59; 0: none)")},
-        {QStringLiteral("no-reminder"),
-         Kind::Flag,
-         {},
-         QStringLiteral("no reminder: the notice comes only at the end")},
-        {QStringLiteral("sound"), Kind::Setting, QStringLiteral("FILE"),
-         QStringLiteral("the WAV file of the alert")},
-        {QStringLiteral("borderless"),
-         Kind::Flag,
-         {},
-         QStringLiteral("the bar without its frame and title bar")},
-        {QStringLiteral("start"), Kind::Flag, {}, QStringLiteral("start counting at once")},
-        {QStringLiteral("screen"), Kind::Setting, QStringLiteral("NAME|N"),
-         QStringLiteral("the screen for the bar: an xrandr output name or a number (default: "
-                        "the primary)")},
-        {QStringLiteral("lang"), Kind::Setting, QStringLiteral("en|zh"),
-         QStringLiteral("the language of the texts (default: zh)")},
-        {QStringLiteral("at-zero"), Kind::Setting, QStringLiteral("reset|hold|overtime"),
-         QStringLiteral(
-             "at 00:00 reload the length (default), hold 00:00, or count the time over")},
-        {QStringLiteral("stages"), Kind::Setting, QStringLiteral("A[,B]"),
-         QStringLiteral("the digits turn amber with A left, red with B left (m:ss)")},
-        {QStringLiteral("adjust"),
-         Kind::Flag,
-         {},
-         QStringLiteral("add 加一分钟 and 减一分钟 (a minute more or less) to the menu")},
-        {QStringLiteral("follow-show"),
-         Kind::Flag,
-         {},
-         QStringLiteral("start with the slide show and pause after it ends (X11)")},
-        {QStringLiteral("no-follow-show"),
-         Kind::Flag,
-         {},
-         QStringLiteral("stop following the slide show")},
-        {QStringLiteral("toggle"),
-         Kind::Command,
-         {},
-         QStringLiteral("start a ready bar (启动), else pause or continue (暂停/继续)")},
-        {QStringLiteral("settings"),
-         Kind::Command,
-         {},
-         QStringLiteral("open the settings panel (设置)")},
-        {QStringLiteral("exit"), Kind::Command, {}, QStringLiteral("end the bar (退出)")},
-        {QStringLiteral("add-minute"), Kind::Command, {}, QStringLiteral("one minute more left")},
-        {QStringLiteral("remove-minute"),
-         Kind::Command,
-         {},
-         QStringLiteral("one minute less left")},
+        row(LengthKey, Kind::Length, {}, {}, &TalkOptions::lengthSeconds, readLength,
+            u"minutes (0-99) or m:ss up to 99:59 expected"_s),
+        setting(u"reminder"_s, u"S"_s,
+                u"show the reminder notice S seconds before the end (0-59; 0: none)"_s,
+                &TalkOptions::reminderSeconds, readReminder,
+                u"seconds from 0 to 59 expected (0: no reminder)"_s),
+        onOff(u"no-reminder"_s, Kind::Flag, u"no reminder: the notice comes only at the end"_s,
+              &TalkOptions::noReminder),
+        setting(u"sound"_s, u"FILE"_s, u"the WAV file of the alert"_s, &TalkOptions::soundFile,
+                readPath, u"a file expected"_s),
+        onOff(u"borderless"_s, Kind::Flag, u"the bar without its frame and title bar"_s,
+              &TalkOptions::borderless),
+        onOff(u"start"_s, Kind::Flag, u"start counting at once"_s, &TalkOptions::start),
+        setting(u"screen"_s, u"NAME|N"_s,
+                u"the screen for the bar: an xrandr output name or a number (default: the "
+                u"primary)"_s,
+                &TalkOptions::screen, readNonEmpty,
+                u"an output name or a screen number expected"_s),
+        setting(u"lang"_s, u"en|zh"_s, u"the language of the texts (default: zh)"_s,
+                &TalkOptions::lang, readLanguage, u"en or zh expected"_s),
+        setting(u"at-zero"_s, u"reset|hold|overtime"_s,
+                u"at 00:00 reload the length (default), hold 00:00, or count the time over"_s,
+                &TalkOptions::atZero, readAtZero, u"reset, hold or overtime expected"_s),
+        setting(u"stages"_s, u"A[,B]"_s,
+                u"the digits turn amber with A left, red with B left (m:ss)"_s,
+                &TalkOptions::stages, readStages,
+                u"one or two times left as m:ss expected, up to 99:59, the first above the "
+                u"second"_s),
+        onOff(u"adjust"_s, Kind::Flag,
+              u"add 加一分钟 and 减一分钟 (a minute more or less) to the menu"_s,
+              &TalkOptions::adjust),
+        onOff(u"follow-show"_s, Kind::Flag,
+              u"start with the slide show and pause after it ends (X11)"_s,
+              &TalkOptions::followShow),
+        onOff(u"no-follow-show"_s, Kind::Flag, u"stop following the slide show"_s,
+              &TalkOptions::followShow, readNegated),
+        onOff(u"toggle"_s, Kind::Command,
+              u"start a ready bar (启动), else pause or continue (暂停/继续)"_s,
+              &TalkOptions::toggle),
+        onOff(u"settings"_s, Kind::Command, u"open the settings panel (设置)"_s,
+              &TalkOptions::settings),
+        onOff(u"exit"_s, Kind::Command, u"end the bar (退出)"_s, &TalkOptions::exit),
+        onOff(u"add-minute"_s, Kind::Command, u"one minute more left"_s, &TalkOptions::addMinute),
+        onOff(u"remove-minute"_s, Kind::Command, u"one minute less left"_s,
+              &TalkOptions::removeMinute),
     };
     return all;
 }
@@ -131,7 +185,7 @@ const Option *find(const QString &name)
 
 std::optional<int> parseLength(const QString &text)
 {
-    static const QRegularExpression form(QStringLiteral("^([0-9]{1,2})(?::([0-9]{2}))?$"));
+    static const QRegularExpression form(u"^([0-9]{1,2})(?::([0-9]{2}))?$"_s);
     const QRegularExpressionMatch match = form.match(text);
     if (!match.hasMatch())
         return std::nullopt;
@@ -144,96 +198,45 @@ std::optional<int> parseLength(const QString &text)
 std::optional<bool> parseBool(const QString &text)
 {
     const QString t = text.trimmed().toLower();
-    if (t == QLatin1String("true") || t == QLatin1String("yes") || t == QLatin1String("on")
-        || t == QLatin1String("1"))
+    if (t == "true"_L1 || t == "yes"_L1 || t == "on"_L1 || t == "1"_L1)
         return true;
-    if (t == QLatin1String("false") || t == QLatin1String("no") || t == QLatin1String("off")
-        || t == QLatin1String("0"))
+    if (t == "false"_L1 || t == "no"_L1 || t == "off"_L1 || t == "0"_L1)
         return false;
     return std::nullopt;
 }
 
 QString formatLength(int seconds)
 {
-    return QStringLiteral("%1:%2").arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
+    return u"%1:%2"_s.arg(seconds / 60).arg(seconds % 60, 2, 10, QLatin1Char('0'));
 }
 
 QString quoted(const QString &text)
 {
-    static const QString Cut = QStringLiteral("...");
+    static const QString Cut = u"..."_s;
     QString shown = text.size() > QuotedLength ? text.left(QuotedLength - Cut.size()) : text;
     for (QChar &c : shown) {
         if (!c.isPrint())
-            c = QLatin1Char('?');
+            c = u'?';
     }
     return text.size() > QuotedLength ? shown + Cut : shown;
 }
 
-std::optional<QString> set(TalkOptions &o, const QString &name, const QString &text,
-                           const QString &baseDir)
+QString commandFor(const TalkOptions &options)
 {
-    if (name == LengthKey)
-        return store(o.lengthSeconds, parseLength(text),
-                     QStringLiteral("minutes (0-99) or m:ss up to 99:59 expected"));
-    if (name == QLatin1String("reminder"))
-        return store(o.reminderSeconds, parseSmallNumber(text, TalkOptions::MaxReminder),
-                     QStringLiteral("seconds from 0 to 59 expected (0: no reminder)"));
-    if (name == QLatin1String("sound")) {
-        const std::optional<QString> path = nonEmpty(text);
-        if (path)
-            o.soundFile = QDir::cleanPath(QDir(baseDir).absoluteFilePath(*path));
-        return path ? std::nullopt : std::optional<QString>(QStringLiteral("a file expected"));
+    for (const Option &option : OptionValues::options()) {
+        if (option.kind != Kind::Command)
+            continue;
+        if ((options.*std::get<std::optional<bool> TalkOptions::*>(option.field)).value_or(false))
+            return option.name;
     }
-    if (name == QLatin1String("screen"))
-        return store(o.screen, nonEmpty(text),
-                     QStringLiteral("an output name or a screen number expected"));
-    if (name == QLatin1String("lang")) {
-        const bool known = text == QLatin1String("en") || text == QLatin1String("zh");
-        return store(o.lang, known ? std::optional<QString>(text) : std::nullopt,
-                     QStringLiteral("en or zh expected"));
-    }
-    if (name == QLatin1String("at-zero"))
-        return store(o.atZero, parseAtZero(text),
-                     QStringLiteral("reset, hold or overtime expected"));
-    if (name == QLatin1String("stages"))
-        return store(o.stages, parseStages(text),
-                     QStringLiteral("one or two times left as m:ss expected, up to 99:59, "
-                                    "the first above the second"));
-
-    const std::optional<bool> flag = parseBool(text);
-    if (name == QLatin1String("no-follow-show")) // the same switch, the other way round
-        return store(o.followShow, flag ? std::optional<bool>(!*flag) : std::nullopt, TrueOrFalse);
-    std::optional<bool> *field = nullptr;
-    if (name == QLatin1String("no-reminder"))
-        field = &o.noReminder;
-    else if (name == QLatin1String("borderless"))
-        field = &o.borderless;
-    else if (name == QLatin1String("start"))
-        field = &o.start;
-    else if (name == QLatin1String("adjust"))
-        field = &o.adjust;
-    else if (name == QLatin1String("follow-show"))
-        field = &o.followShow;
-    else if (name == QLatin1String("toggle"))
-        field = &o.toggle;
-    else if (name == QLatin1String("settings"))
-        field = &o.settings;
-    else if (name == QLatin1String("exit"))
-        field = &o.exit;
-    else if (name == QLatin1String("add-minute"))
-        field = &o.addMinute;
-    else if (name == QLatin1String("remove-minute"))
-        field = &o.removeMinute;
-    if (!field)
-        return QStringLiteral("not an option of talk-countdown");
-    return store(*field, flag, TrueOrFalse);
+    return {};
 }
 
 std::optional<QString> reminderProblem(const TalkOptions &o)
 {
     if (!o.lengthSeconds || !o.reminderSeconds || *o.reminderSeconds <= *o.lengthSeconds)
         return std::nullopt;
-    return QStringLiteral("a reminder %1 s before the end is more than the talk's length of %2")
+    return u"a reminder %1 s before the end is more than the talk's length of %2"_s
         .arg(*o.reminderSeconds)
         .arg(formatLength(*o.lengthSeconds));
 }

@@ -5,17 +5,32 @@
 #include <QList>
 #include <QString>
 
+#include <functional>
 #include <optional>
+#include <variant>
 
-// The long options, shared by the command line and the options file, and the reading of their
-// values. One table, so --help, the parser and the file all know the same names.
+// The options, each defined once in one table: its name, kind, help and the TalkOptions field
+// it reads its text into. The command line, the options file, --help and the running bar all
+// read that table, so they know the same names and the same values.
 namespace OptionValues {
 
 enum class Kind {
+    Length,  // the talk's length: LENGTH on the command line, the options file's "length" key
     Setting, // takes a value
     Flag,    // on when given; true/false in the options file
     Command, // for a bar that already runs; command line only
 };
+
+// The TalkOptions field an option sets.
+using Field = std::variant<std::optional<int> TalkOptions::*, std::optional<bool> TalkOptions::*,
+                           std::optional<QString> TalkOptions::*,
+                           std::optional<TalkOptions::AtZero> TalkOptions::*,
+                           std::optional<TalkOptions::Stages> TalkOptions::*>;
+
+// Reads `text` into the option's field: why the text is refused, or nothing. `baseDir` makes a
+// relative path absolute.
+using Parse = std::function<std::optional<QString>(TalkOptions &options, const QString &text,
+                                                   const QString &baseDir)>;
 
 struct Option
 {
@@ -23,6 +38,8 @@ struct Option
     Kind kind;
     QString valueName; // for --help; empty unless kind is Setting
     QString help;
+    Field field;
+    Parse parse;
 };
 
 // The talk's length as the command line's LENGTH and the file's "length" key.
@@ -36,11 +53,8 @@ std::optional<int> parseLength(const QString &text);
 std::optional<bool> parseBool(const QString &text);
 QString formatLength(int seconds);
 
-// Sets the option `name` (or LengthKey) in `options` from its text. Flags and commands take
-// true/false. Returns why the text is refused, or nothing. `baseDir` makes a relative sound
-// path absolute.
-std::optional<QString> set(TalkOptions &options, const QString &name, const QString &text,
-                           const QString &baseDir);
+// The name of the first command that `options` gives ("toggle", "exit", ...), or empty.
+QString commandFor(const TalkOptions &options);
 
 // `text` as a message quotes it: at most QuotedLength characters, with anything that is not
 // printable (a binary file's bytes, a line break) shown as '?', so one problem stays one short

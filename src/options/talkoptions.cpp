@@ -1,46 +1,30 @@
 #include "talkoptions.h"
 
-namespace {
+#include "optionvalues.h"
 
-// Calls f(a.field, b.field) for every field, so isEmpty and overriddenBy cannot miss one.
-template<typename A, typename B, typename F>
-void forEachField(A &a, B &b, F &&f)
-{
-    f(a.lengthSeconds, b.lengthSeconds);
-    f(a.reminderSeconds, b.reminderSeconds);
-    f(a.noReminder, b.noReminder);
-    f(a.soundFile, b.soundFile);
-    f(a.borderless, b.borderless);
-    f(a.start, b.start);
-    f(a.screen, b.screen);
-    f(a.lang, b.lang);
-    f(a.atZero, b.atZero);
-    f(a.stages, b.stages);
-    f(a.adjust, b.adjust);
-    f(a.followShow, b.followShow);
-    f(a.toggle, b.toggle);
-    f(a.settings, b.settings);
-    f(a.exit, b.exit);
-    f(a.addMinute, b.addMinute);
-    f(a.removeMinute, b.removeMinute);
-}
+#include <variant>
 
-} // namespace
+// Through the options' table, so no field can be missed.
 
 bool TalkOptions::isEmpty() const
 {
-    bool empty = true;
-    forEachField(*this, *this,
-                 [&](const auto &field, const auto &) { empty = empty && !field.has_value(); });
-    return empty;
+    for (const OptionValues::Option &option : OptionValues::options()) {
+        if (std::visit([this](auto field) { return (this->*field).has_value(); }, option.field))
+            return false;
+    }
+    return true;
 }
 
 TalkOptions TalkOptions::overriddenBy(const TalkOptions &over) const
 {
     TalkOptions result = *this;
-    forEachField(result, over, [](auto &field, const auto &overField) {
-        if (overField.has_value())
-            field = overField;
-    });
+    for (const OptionValues::Option &option : OptionValues::options()) {
+        std::visit(
+            [&](auto field) {
+                if ((over.*field).has_value())
+                    result.*field = over.*field;
+            },
+            option.field);
+    }
     return result;
 }

@@ -1,25 +1,21 @@
 #pragma once
 
+#include "countdown.h"
+#include "stages.h"
+
 #include <QString>
 
 #include <optional>
 
 // What the speaker asked for on the command line or in the options file. Every field is empty
-// unless it was given, so an empty value means "as the program has always started".
+// unless it was given, so an empty value means "as the program has always started". Each field
+// is read and written through its row in OptionValues::options().
 struct TalkOptions
 {
-    // What the bar does when the countdown reaches 00:00.
-    enum class AtZero { Reset, Hold, Overtime };
+    // The core's own types: what the bar does at 00:00, and the digits' colour stages.
+    using AtZero = Countdown::AtZero;
+    using Stages = ::Stages;
 
-    // Times left (in seconds) at which the digits change colour; first > second.
-    struct Stages
-    {
-        int first = 0;
-        std::optional<int> second;
-        bool operator==(const Stages &) const = default;
-    };
-
-    static constexpr int MaxLength = 99 * 60 + 59;
     static constexpr int MaxReminder = 59;
 
     // Settings, applied as OK on the settings panel would. The {} let a designated initializer

@@ -6,7 +6,6 @@
 #include "fakes.h"
 #include "lockfileinstance.h"
 #include "metronometimer.h"
-#include "remoteoptions.h"
 #include "runningbar.h"
 #include "singleinstance.h"
 
@@ -80,7 +79,6 @@ private slots:
     void startOutcomes();
     void runningBarAnswers_data();
     void runningBarAnswers();
-    void optionsSurviveTheTrip();
 
 private:
     QDBusConnection connect(const QString &name);
@@ -223,7 +221,7 @@ void TestSingleInstance::startOutcomes_data()
     // "", "bar", "mute" (owns the name, answers nothing), "bar without a bus", "bar whose bus
     // died" (its daemon killed)
     QTest::addColumn<QString>("running");
-    QTest::addColumn<QStringList>("forward"); // the later start's options
+    QTest::addColumn<QStringList>("forward"); // the later start's folder and arguments
     QTest::addColumn<bool>("proceed");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QString>("output");
@@ -231,7 +229,7 @@ void TestSingleInstance::startOutcomes_data()
 
     const QString already = u"a bar is already running on this desktop"_s;
     const QStringList none;
-    const QStringList toggle{u"toggle=true"_s};
+    const QStringList toggle{u"/"_s, u"--toggle"_s};
     QTest::addRow("first start on the bus") << true << true << "" << none << true << 0 << ""
                                             << "";
     QTest::addRow("second start on the bus") << true << true << "bar" << none << false << 0
@@ -313,68 +311,83 @@ void TestSingleInstance::startOutcomes()
 
 void TestSingleInstance::runningBarAnswers_data()
 {
-    QTest::addColumn<QStringList>("first"); // an earlier request, or a pick left on the panel
+    QTest::addColumn<QStringList>("first"); // earlier requests' arguments, or a pick on the panel
     QTest::addColumn<QString>("verb");
-    QTest::addColumn<QStringList>("lines");
+    // The later start's folder ("<dir>": a scratch folder holding bell.wav), then its arguments.
+    QTest::addColumn<QStringList>("request");
     QTest::addColumn<bool>("ok");
     QTest::addColumn<QString>("reply"); // a part of it
     QTest::addColumn<QString>("shown"); // the bar's digits afterwards
     QTest::addColumn<bool>("running");
     QTest::addColumn<QString>("later"); // the digits 9 s later, past the end, or "over"; "": any
-    const QString options = BarCommands::OptionsVerb;
+    const QString args = BarCommands::ArgumentsVerb;
+    const QString dir = u"<dir>"_s;
     const QStringList none;
-    const QStringList overtime{u"at-zero=overtime"_s};
+    const QStringList overtime{u"--at-zero overtime"_s};
     const QStringList pickedOneMinute{u"pick Combo1 1"_s};
     QTest::addRow("a length, as OK")
-        << none << options << QStringList{u"length=20:00"_s} << true
-        << u"length 20:00, reminder 5 s"_s << u"20:00"_s << false << u""_s;
-    QTest::addRow("a length and start")
-        << none << options << QStringList{u"length=1:30"_s, u"start=true"_s} << true << u"started"_s
-        << u"01:30"_s << true << u"01:21"_s;
+        << none << args << QStringList{dir, u"20:00"_s} << true << u"length 20:00, reminder 5 s"_s
+        << u"20:00"_s << false << u""_s;
+    QTest::addRow("a length and start") << none << args << QStringList{dir, u"1:30"_s, u"--start"_s}
+                                        << true << u"started"_s << u"01:30"_s << true << u"01:21"_s;
     QTest::addRow("toggle pauses the running bar")
-        << none << options << QStringList{u"toggle=true"_s} << true << u"paused"_s << u"00:08"_s
+        << none << args << QStringList{dir, u"--toggle"_s} << true << u"paused"_s << u"00:08"_s
         << false << u""_s;
     QTest::addRow("toggle starts a ready bar")
-        << QStringList{u"length=0:08"_s} << options << QStringList{u"toggle=true"_s} << true
-        << u"started"_s << u"00:08"_s << true << u"00:08"_s;
+        << QStringList{u"0:08"_s} << args << QStringList{dir, u"--toggle"_s} << true << u"started"_s
+        << u"00:08"_s << true << u"00:08"_s;
     QTest::addRow("a minute more, while running")
-        << none << options << QStringList{u"add-minute=true"_s} << true << u"more"_s << u"01:08"_s
+        << none << args << QStringList{dir, u"--add-minute"_s} << true << u"more"_s << u"01:08"_s
         << true << u"00:59"_s;
-    QTest::addRow("a sound without its folder")
-        << none << options << QStringList{u"sound=bell.wav"_s} << false << u"absolute"_s
+    QTest::addRow("a relative sound, from the later start's folder")
+        << none << args << QStringList{dir, u"--sound"_s, u"sub/../bell.wav"_s} << true
+        << u"sound <dir>/bell.wav"_s << u"00:08"_s << true << u""_s;
+    QTest::addRow("a sound that is no WAV file")
+        << none << args << QStringList{dir, u"--sound=notes.txt"_s} << false << u"not a WAV"_s
         << u"00:08"_s << true << u""_s;
+    QTest::addRow("a folder that is not absolute")
+        << none << args << QStringList{u"."_s, u"--start"_s} << false << u"folder"_s << u"00:08"_s
+        << true << u""_s;
+    QTest::addRow("a bad value, as on the command line")
+        << none << args << QStringList{dir, u"--reminder"_s, u"75"_s} << false
+        << u"--reminder '75': seconds"_s << u"00:08"_s << true << u""_s;
+    QTest::addRow("an unknown option")
+        << none << args << QStringList{dir, u"--fullscreen"_s} << false << u"unknown option"_s
+        << u"00:08"_s << true << u""_s;
+    QTest::addRow("--help") << none << args << QStringList{dir, u"--help"_s} << false << u"--help"_s
+                            << u"00:08"_s << true << u""_s;
     QTest::addRow("a reminder above the length")
-        << none << options << QStringList{u"length=0:10"_s, u"reminder=20"_s} << false
+        << none << args << QStringList{dir, u"0:10"_s, u"--reminder"_s, u"20"_s} << false
         << u"more than"_s << u"00:08"_s << true << u""_s;
     QTest::addRow("a reminder above the applied length: refused at once, no box")
-        << none << options << QStringList{u"reminder=45"_s} << false << u"设置无效"_s << u"00:08"_s
-        << true << u""_s;
+        << none << args << QStringList{dir, u"--reminder"_s, u"45"_s} << false << u"设置无效"_s
+        << u"00:08"_s << true << u""_s;
     QTest::addRow("a screen the desktop lacks")
-        << none << options << QStringList{u"screen=missing"_s} << false << u"missing"_s
+        << none << args << QStringList{dir, u"--screen"_s, u"missing"_s} << false << u"missing"_s
         << u"00:08"_s << true << u""_s;
     QTest::addRow("the language waits for the next start, the length applies")
-        << none << options << QStringList{u"lang=zh"_s, u"length=0:05"_s} << true << u"--lang"_s
+        << none << args << QStringList{dir, u"--lang"_s, u"zh"_s, u"0:05"_s} << true << u"--lang"_s
         << u"00:05"_s << false << u""_s;
     QTest::addRow("--adjust keeps overtime")
-        << overtime << options << QStringList{u"adjust=true"_s} << true << u"minute items"_s
+        << overtime << args << QStringList{dir, u"--adjust"_s} << true << u"minute items"_s
         << u"00:08"_s << true << u"over"_s;
     QTest::addRow("--stages keeps overtime")
-        << overtime << options << QStringList{u"stages=0:02"_s} << true << u"stages 0:02"_s
-        << u"00:08"_s << true << u"over"_s;
+        << overtime << args << QStringList{dir, u"--stages"_s, u"0:02"_s} << true
+        << u"stages 0:02"_s << u"00:08"_s << true << u"over"_s;
     QTest::addRow("a second --stages is taken")
-        << QStringList{u"stages=0:05"_s} << options << QStringList{u"stages=0:02"_s} << true
+        << QStringList{u"--stages 0:05"_s} << args << QStringList{dir, u"--stages=0:02"_s} << true
         << u"stages 0:02"_s << u"00:08"_s << true << u""_s;
     QTest::addRow("the border leaves the talk and unapplied picks alone")
-        << pickedOneMinute << options << QStringList{u"borderless=true"_s} << true
-        << u"borderless"_s << u"00:08"_s << true << u"00:08"_s;
+        << pickedOneMinute << args << QStringList{dir, u"--borderless"_s} << true << u"borderless"_s
+        << u"00:08"_s << true << u"00:08"_s;
     QTest::addRow("a reminder takes the applied length, not the pick")
-        << pickedOneMinute << options << QStringList{u"reminder=3"_s} << true
+        << pickedOneMinute << args << QStringList{dir, u"--reminder"_s, u"3"_s} << true
         << u"length 0:08, reminder 3 s"_s << u"00:08"_s << false << u""_s;
     QTest::addRow("following the show leaves the talk running")
-        << none << options << QStringList{u"follow-show=true"_s} << true << u"following the show"_s
+        << none << args << QStringList{dir, u"--follow-show"_s} << true << u"following the show"_s
         << u"00:08"_s << true << u""_s;
     QTest::addRow("following the show, and no more")
-        << QStringList{u"follow-show=true"_s} << options << QStringList{u"follow-show=false"_s}
+        << QStringList{u"--follow-show"_s} << args << QStringList{dir, u"--no-follow-show"_s}
         << true << u"not following the show"_s << u"00:08"_s << true << u""_s;
     QTest::addRow("an unknown verb") << none << u"pause"_s << QStringList{} << false << u"'pause'"_s
                                      << u"00:08"_s << true << u""_s;
@@ -385,7 +398,7 @@ void TestSingleInstance::runningBarAnswers()
 {
     QFETCH(QStringList, first);
     QFETCH(QString, verb);
-    QFETCH(QStringList, lines);
+    QFETCH(QStringList, request);
     QFETCH(bool, ok);
     QFETCH(QString, reply);
     QFETCH(QString, shown);
@@ -395,6 +408,12 @@ void TestSingleInstance::runningBarAnswers()
     f.apply(0, 8, u"5"_s);
     f.bar->start();
     RunningBar remote(*f.bar, f.windows);
+    QTemporaryDir dir;
+    QFile bell(dir.filePath(u"bell.wav"_s));
+    QVERIFY(bell.open(QIODevice::WriteOnly));
+    if (request.value(0) == u"<dir>"_s)
+        request[0] = dir.path();
+    reply.replace(u"<dir>"_s, dir.path());
 
     remote.activate();
     QCOMPARE(f.windows.shown.last(), f.bar->geometry());
@@ -404,9 +423,9 @@ void TestSingleInstance::runningBarAnswers()
         if (words.first() == u"pick"_s)
             f.pick(qPrintable(words.at(1)), words.at(2));
         else
-            QVERIFY(remote.command(BarCommands::OptionsVerb, {step}).ok);
+            QVERIFY(remote.command(BarCommands::ArgumentsVerb, QStringList{dir.path()} + words).ok);
     }
-    const CommandReply r = remote.command(verb, lines);
+    const CommandReply r = remote.command(verb, request);
     QCOMPARE(r.ok, ok);
     QVERIFY2(r.message.contains(reply), qPrintable(r.message));
     QCOMPARE(r.invalid, !ok);
@@ -416,28 +435,6 @@ void TestSingleInstance::runningBarAnswers()
     f.clock.advance(9000);
     if (!later.isEmpty())
         QCOMPARE(f.bar->countdown().isOver() ? u"over"_s : f.shown(), later);
-}
-
-// What a later start sends is read back as it was meant.
-void TestSingleInstance::optionsSurviveTheTrip()
-{
-    const TalkOptions sent{.lengthSeconds = 5400,
-                           .reminderSeconds = 0,
-                           .soundFile = u"/x/bell.wav"_s,
-                           .borderless = false,
-                           .screen = u"HDMI-1"_s,
-                           .atZero = TalkOptions::AtZero::Overtime,
-                           .stages = TalkOptions::Stages{300, 60},
-                           .followShow = false,
-                           .toggle = true,
-                           .removeMinute = true};
-    QString why;
-    const std::optional<TalkOptions> read =
-        RemoteOptions::decode(RemoteOptions::encode(sent), &why);
-    QVERIFY2(read, qPrintable(why));
-    QCOMPARE(*read, sent);
-    QCOMPARE(RemoteOptions::commandFor(sent), u"toggle"_s);
-    QVERIFY(RemoteOptions::encode(TalkOptions{}).isEmpty());
 }
 
 QTEST_MAIN(TestSingleInstance)

@@ -204,6 +204,24 @@ private slots:
         QVERIFY(o.options == expected);
     }
 
+    // The command a later start finds no bar for: the first one given, in the table's order.
+    void commandFor_data()
+    {
+        QTest::addColumn<TalkOptions>("options");
+        QTest::addColumn<QString>("command");
+        QTest::newRow("settings only") << TalkOptions{.lengthSeconds = 60, .start = true} << "";
+        QTest::newRow("a command off") << TalkOptions{.toggle = false} << "";
+        QTest::newRow("the first of two")
+            << TalkOptions{.settings = false, .exit = true, .removeMinute = true} << "exit";
+    }
+
+    void commandFor()
+    {
+        QFETCH(TalkOptions, options);
+        QFETCH(QString, command);
+        QCOMPARE(OptionValues::commandFor(options), command);
+    }
+
     // Without arguments and without an options file, nothing is set: the program starts as it
     // always has.
     void noArgumentsSetNothing()
@@ -415,6 +433,8 @@ private slots:
         const QString readme = QString::fromUtf8(readAll(TC_SOURCE_DIR "/README.md"));
         QVERIFY(!man.isEmpty() && !readme.isEmpty());
         for (const OptionValues::Option &option : OptionValues::options()) {
+            if (option.kind == OptionValues::Kind::Length) // LENGTH, described in its own words
+                continue;
             const QString name = "--" + option.name;
             QVERIFY2(help.contains(name), qPrintable(name));
             QVERIFY2(man.contains("\\-\\-" + QString(option.name).replace('-', "\\-")),
