@@ -10,22 +10,24 @@
 #include <QWindow>
 
 #include <chrono>
-#include <thread>
 
 namespace {
 
 // How often to look whether the window manager has let go of a withdrawn window, and for how
-// long at most: one does so within milliseconds of the withdrawal, and the bar must not be
-// resized before (inside the window manager's frame, its position would count from the
-// frame's). Longer than that, the panel closing would stall.
+// long at most. KWin and Mutter do so as they handle the unmap, within milliseconds, and gives the
+// keyboard back to the window before on its own; the bar is mapped again only after that (in
+// the window manager's frame, its position would count from the frame's). The bar's own events
+// go on meanwhile: a window manager slow to let go delays only the bar's reappearance.
 constexpr std::chrono::milliseconds ReleasePoll{2};
-constexpr std::chrono::milliseconds MaxReleaseWait{500};
+constexpr std::chrono::milliseconds MaxReleaseWait{1000};
 
 } // namespace
 
 XWaylandKeyboard::XWaylandKeyboard(QObject *parent)
     : QObject(parent)
 {
+    m_releasePoll.setInterval(ReleasePoll);
+    connect(&m_releasePoll, &QTimer::timeout, this, &XWaylandKeyboard::mapWhenReleased);
     // A popup list or menu of ours takes the keyboard grab, and closing it drops the grab:
     // the window takes it again once our focus has settled.
     if (qGuiApp) {
@@ -56,6 +58,9 @@ void XWaylandKeyboard::lend(QWidget *window)
         return;
     }
     m_lentTo = window;
+    // Opened again before the window manager let go of it: it is taken in again as it is.
+    m_releasePoll.stop();
+    m_releasing = nullptr;
     X11::setWindowType(window, X11::WindowType::Normal);
     if (way() == Way::UnmanagedWithGrab) {
         X11::remap(window);
@@ -82,20 +87,29 @@ void XWaylandKeyboard::giveBack(QWidget *window)
     // again before that, it would map it inside its old frame.
     X11::setOverrideRedirect(window, true);
     X11::withdraw(window);
-    QElapsedTimer waited;
-    waited.start();
-    while (X11::heldByWindowManager(window) && waited.elapsed() < MaxReleaseWait.count())
-        std::this_thread::sleep_for(ReleasePoll);
-    // Mapped once the bar has taken its new size and place, as the caller gives it them now.
-    QTimer::singleShot(0, window, [window] {
-        if (!window->isVisible())
-            return;
-        const qreal scale = window->devicePixelRatioF();
-        const QRect g = window->geometry();
-        X11::mapAt(window, QRect((QPointF(g.topLeft()) * scale).toPoint(),
-                                 (QSizeF(g.size()) * scale).toSize()));
-        window->raise();
-    });
+    m_releasing = window;
+    m_releaseWaited.start();
+    m_releasePoll.start();
+}
+
+// Maps the withdrawn window again once the window manager has let go of it, with the size and
+// place the caller has given it meanwhile (a window manager may drop a resize asked for while
+// it let go).
+void XWaylandKeyboard::mapWhenReleased()
+{
+    QWidget *window = m_releasing;
+    if (window && X11::heldByWindowManager(window)
+        && m_releaseWaited.elapsed() < MaxReleaseWait.count())
+        return;
+    m_releasePoll.stop();
+    m_releasing = nullptr;
+    if (!window || !window->isVisible())
+        return;
+    const qreal scale = window->devicePixelRatioF();
+    const QRect g = window->geometry();
+    X11::mapAt(window, QRect((QPointF(g.topLeft()) * scale).toPoint(),
+                             (QSizeF(g.size()) * scale).toSize()));
+    window->raise();
 }
 
 void XWaylandKeyboard::grabAgain()

@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 class QWidget;
 
@@ -11,9 +13,9 @@ class QWidget;
 //   and to one clicked; its window manager then resets the X input focus to None, except for
 //   the focus changes of a keyboard grab. The window is mapped again as a normal one and grabs
 //   the X keyboard while it holds it.
-// - KWin gives it only to windows it manages (GNOME Shell's Mutter was seen to do the same;
-//   this path is not measured there). The window is mapped again as a managed one and asks to
-//   be activated as a pager would; afterwards it is one they focus when clicked, as any window.
+// - KWin and GNOME Shell's Mutter give it only to windows they manage. The window is mapped
+//   again as a managed one and asks to be activated as a pager would; afterwards it is one they
+//   focus when clicked, as any window.
 // Giving it back maps the window again as an unmanaged notification: the compositor then
 // returns the keyboard to the window that had it.
 class XWaylandKeyboard final : public QObject
@@ -30,6 +32,10 @@ private:
     enum class Way { UnmanagedWithGrab, Managed };
     static Way way();
     void grabAgain();
+    void mapWhenReleased();
 
     QPointer<QWidget> m_lentTo;
+    QPointer<QWidget> m_releasing; // withdrawn, to be mapped again once let go of
+    QTimer m_releasePoll;
+    QElapsedTimer m_releaseWaited;
 };
