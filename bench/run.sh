@@ -17,20 +17,20 @@ usage: bench/run.sh [options]
   --quick            short runs, to see that every bench works (figures are rough)
   --build-dir DIR    build tree to use (default: build, configured if new)
   --jobs N           parallel build jobs (default: all cores)
-  --only NAMES       comma-separated subset of: ticks,cost,footprint,cover,alert,show
+  --only NAMES       comma-separated subset of: ticks,cost,footprint,cover,alert,show,later
   --seconds N        tick accuracy: length of each run, idle and busy (default 600; quick 70)
   --launches N       footprint: launches per program for first paint (default 15; quick 5)
   --count-seconds N  footprint: seconds of counting for CPU and memory (default 60; quick 10)
   --ticks N          tick cost: bar ticks and notice ticks under callgrind (default 300; quick 30)
   --plays N          alert latency: alerts to time (default 30; quick 6)
   --rounds N         cover time and show start: full-screen windows per mode and window
-                     manager (default 20; quick 5)
+                     manager; later start: requests each way (default 20; quick 5)
 EOF
 }
 
 build_dir=build
 jobs=$(nproc 2>/dev/null || echo 2)
-only=ticks,cost,footprint,cover,alert,show
+only=ticks,cost,footprint,cover,alert,show,later
 quick=0
 seconds='' launches='' count_seconds='' ticks='' plays='' rounds=''
 while (($#)); do
@@ -211,6 +211,18 @@ if wants show; then
                 echo "  $wm: did not run" >>"$summary"
             fi
         done
+    fi
+fi
+
+# --- later start ----------------------------------------------------------------------------
+
+if wants later; then
+    section "later start --toggle beside dbus-send, $rounds rounds"
+    if run laterstart.txt "$with_desktop" --wm openbox --size 1920x1080 -- \
+        "$root/bench/laterstart.sh" --program "$build_dir/bin/talk-countdown" --rounds "$rounds"; then
+        grep -E '^later start:' "$results/laterstart.txt" | sed 's/^/  /' >>"$summary"
+    else
+        echo "later start: did not run" >>"$summary"
     fi
 fi
 

@@ -3,18 +3,17 @@
 #include "application.h"
 #include "audiolog.h"
 #include "commandline.h"
+#include "laterstart.h"
 #include "optionvalues.h"
 #include "qttranslation.h"
 #include "qtwindowops.h"
 #include "quitonsignal.h"
 #include "showwatcher.h"
 #include "singleinstance.h"
-#include "soundfilecheck.h"
 #include "startoptions.h"
 #include "x11.h"
 
 #include <QApplication>
-#include <QDir>
 #include <QScreen>
 
 #include <cstdio>
@@ -23,11 +22,7 @@ namespace Startup {
 
 namespace {
 
-void printLine(FILE *stream, const QString &line)
-{
-    if (!line.isEmpty())
-        std::fprintf(stream, "%s\n", line.toLocal8Bit().constData());
-}
+using LaterStart::printLine;
 
 // A screen that is not there: typed on the command line, it is refused (status 2); named in
 // the options file, the bar waits for it on the primary screen. One line for stderr, or none.
@@ -63,30 +58,13 @@ bool displayReachable()
 
 int run(int argc, char *argv[])
 {
-    QStringList arguments;
-    for (int i = 0; i < argc; ++i)
-        arguments << QString::fromLocal8Bit(argv[i]);
-    const CommandLine::Outcome outcome =
-        CommandLine::check(arguments, [](const char *name) { return qgetenv(name); });
-    if (!outcome.proceed) {
-        std::fputs(outcome.output.toLocal8Bit().constData(), stdout);
-        printLine(stderr, outcome.error);
-        return outcome.exitCode;
-    }
+    const LaterStart::Checked checked = LaterStart::check(LaterStart::arguments(argc, argv));
+    if (checked.exitCode)
+        return *checked.exitCode;
+    const CommandLine::Outcome &outcome = checked.outcome;
     for (const QString &warning : outcome.warnings)
         printLine(stderr, warning);
     const QString lang = outcome.options.lang.value_or(QString());
-    // The same checks as the panel's "..." choice, before any window shows; the options file's
-    // sound has passed them already.
-    if (outcome.commandLine.soundFile) {
-        if (const std::optional<QString> problem =
-                SoundFileCheck::problem(*outcome.commandLine.soundFile)) {
-            printLine(stderr,
-                      QStringLiteral("talk-countdown: --sound '%1': %2")
-                          .arg(OptionValues::quoted(*outcome.commandLine.soundFile), *problem));
-            return 2;
-        }
-    }
     // Wayland lets no client keep itself above others; XWayland does.
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "xcb");
@@ -102,12 +80,7 @@ int run(int argc, char *argv[])
     QApplication::setQuitOnLastWindowClosed(false); // the bar's Exit ends the program
 
     SingleInstance instance(QDBusConnection::sessionBus(), qEnvironmentVariable("XDG_RUNTIME_DIR"));
-    // A running bar reads the arguments itself, from this start's folder; without any it only
-    // comes into view.
-    const QStringList forward = outcome.commandLine.isEmpty()
-                                    ? QStringList()
-                                    : QStringList{QDir::currentPath()} + arguments.mid(1);
-    const SingleInstance::Outcome one = instance.start(forward);
+    const SingleInstance::Outcome one = instance.start(checked.forward);
     std::fputs(one.output.toLocal8Bit().constData(), stdout);
     printLine(stderr, one.error);
     if (!one.proceed)

@@ -40,34 +40,51 @@ SingleInstance::Outcome SingleInstance::start(const QStringList &forward)
         case InstanceChannel::Claim::Taken:
             break;
         }
-        if (!forward.isEmpty()) {
-            const CommandReply reply = channel->command(BarCommands::ArgumentsVerb, forward);
-            if (reply.ok)
-                return {
-                    false, 0, AlreadyRunning + QStringLiteral("; ") + reply.message + u'\n', {}};
-            // Bad input, as on the first start's command line: the bar changed nothing.
-            if (reply.invalid)
-                return {false, 2, {}, QStringLiteral("talk-countdown: ") + reply.message};
-            // Refused or not answered; gone meanwhile, it is looked for once more.
-            if (channel->nameOwned() || attempt > 0)
-                return {
-                    false, 1, {}, AlreadyRunning + QStringLiteral(", but: %1").arg(reply.message)};
-            continue;
-        }
-        const CommandReply reply = channel->activate();
-        if (reply.ok)
-            return {false,
-                    0,
-                    AlreadyRunning + QStringLiteral("; it has been brought to the front.\n"),
-                    {}};
-        if (channel->nameOwned() || attempt > 0)
-            return {false,
-                    1,
-                    {},
-                    AlreadyRunning
-                        + QStringLiteral(", but it did not answer: %1").arg(reply.message)};
+        if (std::optional<Outcome> asked = ask(*channel, forward, attempt > 0))
+            return *asked;
     }
     return {false, 1, {}, AlreadyRunning};
+}
+
+std::optional<SingleInstance::Outcome> SingleInstance::askRunningBar(const QStringList &forward)
+{
+    if (!m_bus.isConnected())
+        return std::nullopt;
+    DBusInstance channel(m_bus, m_timeoutMs);
+    if (!channel.nameOwned())
+        return std::nullopt;
+    return ask(channel, forward, false);
+}
+
+// Nothing when the bar went away before it answered and `lastTry` allows looking again.
+std::optional<SingleInstance::Outcome> SingleInstance::ask(DBusInstance &channel,
+                                                           const QStringList &forward, bool lastTry)
+{
+    if (!forward.isEmpty()) {
+        const CommandReply reply = channel.command(BarCommands::ArgumentsVerb, forward);
+        if (reply.ok)
+            return Outcome{
+                false, 0, AlreadyRunning + QStringLiteral("; ") + reply.message + u'\n', {}};
+        // Bad input, as on the first start's command line: the bar changed nothing.
+        if (reply.invalid)
+            return Outcome{false, 2, {}, QStringLiteral("talk-countdown: ") + reply.message};
+        // Refused or not answered; gone meanwhile, it is looked for once more.
+        if (channel.nameOwned() || lastTry)
+            return Outcome{
+                false, 1, {}, AlreadyRunning + QStringLiteral(", but: %1").arg(reply.message)};
+        return std::nullopt;
+    }
+    const CommandReply reply = channel.activate();
+    if (reply.ok)
+        return Outcome{
+            false, 0, AlreadyRunning + QStringLiteral("; it has been brought to the front.\n"), {}};
+    if (channel.nameOwned() || lastTry)
+        return Outcome{false,
+                       1,
+                       {},
+                       AlreadyRunning
+                           + QStringLiteral(", but it did not answer: %1").arg(reply.message)};
+    return std::nullopt;
 }
 
 // The bus name alone does not keep to one bar: a bar that started without a usable bus, or whose

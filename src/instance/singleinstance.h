@@ -6,7 +6,9 @@
 #include <QString>
 
 #include <memory>
+#include <optional>
 
+class DBusInstance;
 class InstanceChannel;
 
 // One bar per desktop, decided before any window exists. The bar holds two claims: its name on
@@ -36,10 +38,17 @@ public:
     // view.
     Outcome start(const QStringList &forward = {});
 
+    // A later start's quick way: when a bar holds the name on this bus, asks it as start()
+    // would and returns the outcome; nothing when no bar is found there (or it went away before
+    // answering). Claims nothing, so `bus` may be a connection of its own, made before any
+    // window code.
+    std::optional<Outcome> askRunningBar(const QStringList &forward = {});
+
     // Once started as the desktop's bar: later starts' requests go to `commands`.
     void serve(BarCommands &commands);
 
 private:
+    std::optional<Outcome> ask(DBusInstance &channel, const QStringList &forward, bool lastTry);
     Outcome startWithLockFile(const QString &why, bool forwarding);
     Outcome holdLockFileToo(bool forwarding);
 

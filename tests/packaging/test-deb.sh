@@ -296,16 +296,23 @@ check()
         check_metainfo
     fi
 
-    # The package's compiled program: the one ELF file in it.
+    # The package's compiled files: the program and, beside it, the bar module it loads.
     local binaries=() file
     while IFS= read -r -d '' file; do
         [[ $(head -c4 -- "$file") == $'\x7fELF' ]] && binaries+=("$file")
     done < <(find "$root" -type f -print0)
-    if ((${#binaries[@]} != 1)); then
-        fail "expected one compiled program in the package, found ${#binaries[@]}: ${binaries[*]#"$root"}"
+    local real module
+    real=$(readlink -f -- "${program:-$root/usr/bin/talk-countdown}")
+    module=$(dirname -- "$real")/talk-countdown-bar.so
+    if ((${#binaries[@]} != 2)) || [[ ! -f $real || ! -f $module ]]; then
+        fail "expected the program and its bar module in the package, found ${#binaries[@]}: ${binaries[*]#"$root"}"
     else
-        check_control "${debs[0]}" "${binaries[0]}"
-        [[ -x $program ]] && check_program "${debs[0]}" "$program" "${binaries[0]}"
+        check_control "${debs[0]}" "$real"
+        check_control "${debs[0]}" "$module"
+        if ldd "$module" | grep -q 'not found'; then
+            fail "libraries of the bar module are missing: $(ldd "$module" | grep 'not found')"
+        fi
+        [[ -x $program ]] && check_program "${debs[0]}" "$program" "$real"
     fi
 
     if ((failures)); then
