@@ -28,10 +28,9 @@ int halfToEven(int twice)
 
 } // namespace
 
-Notice::Notice(const Services &services, BarReadout bar, QObject *parent)
+Notice::Notice(const Services &services, QObject *parent)
     : QObject(parent)
     , m_services(services)
-    , m_bar(std::move(bar))
 {
     m_services.windows.watchScreen(this, [this](const QRect &, const QRect &) {
         if (isLoaded())
@@ -82,6 +81,12 @@ void Notice::drawSeconds()
                   m_services.strip);
 }
 
+void Notice::setDetails(int reminderSeconds, const QString &soundPath)
+{
+    m_reminderSeconds = reminderSeconds;
+    m_soundPath = soundPath;
+}
+
 void Notice::open(int seconds, qint64 dueMs)
 {
     if (!isLoaded())
@@ -93,8 +98,8 @@ void Notice::open(int seconds, qint64 dueMs)
 
 void Notice::openClosingMessage(qint64 dueMs)
 {
-    // The count behind the message runs from the reminder list's number.
-    const int seconds = m_bar.reminderText().toInt();
+    // The count behind the message runs from the panel's reminder point.
+    const int seconds = m_reminderSeconds;
     if (!isLoaded())
         load(seconds, dueMs);
     m_window->showClosingMessage(closingMessage());
@@ -162,7 +167,7 @@ void Notice::countTick()
     m_soundOwed = m_soundOwed || step == NoticeCounter::Step::CountedWithSound;
     if (m_soundOwed && !window->countTimer->isBehind()) {
         m_soundOwed = false;
-        m_services.sound.play(m_bar.soundPath());
+        m_services.sound.play(m_soundPath);
     }
 }
 

@@ -1,5 +1,6 @@
 #include "noticewindow.h"
 
+#include "countdown.h"
 #include "layout.h"
 #include "metronometimer.h"
 #include "picturebox.h"
@@ -40,7 +41,7 @@ MetronomeTimer *makeTimer(const char *name, Clock &clock, QObject *parent)
 {
     auto *timer = new MetronomeTimer(clock, parent);
     timer->setObjectName(QLatin1String(name));
-    timer->setInterval(1000);
+    timer->setInterval(Countdown::TickMs);
     timer->setEnabled(true); // as laid out; the load sets both explicitly
     return timer;
 }

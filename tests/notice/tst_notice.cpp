@@ -208,7 +208,7 @@ private slots:
         QCOMPARE(s.closingTick, 31);
         QVERIFY(s.bareMessage);
         QCOMPARE(s.unloadTick, 35);
-        QCOMPARE(f.sound.played, QStringList(8, f.bar->soundPath()));
+        QCOMPARE(f.sound.played, QStringList(8, f.values().soundPath));
     }
 
     void laterShowings_data()
@@ -285,7 +285,7 @@ private slots:
     {
         Fixture f;
         f.apply(0, 10, "7");
-        f.bar->panel()->noReminderBox->setChecked(true);
+        f.setValues([&](SettingsPanel::Values &v) { v.noReminder = true; });
         f.bar->start();
         f.clock.advance(10'000);
         QVERIFY(!f.form3->isLoaded()); // no reminder on the way
@@ -325,7 +325,7 @@ private slots:
         f.clock.advance(5000);
         QPointer<NoticeWindow> w = f.form3->form();
         QVERIFY(w);
-        f.bar->panel()->noReminderBox->setChecked(true);
+        f.setValues([&](SettingsPanel::Values &v) { v.noReminder = true; });
         const qsizetype placed = f.windows.shown.size();
         f.clock.advance(16'000); // time-up on the bar, 16 s into the notice
         QCOMPARE(f.shown(), QStringLiteral("00:20"));
@@ -435,12 +435,13 @@ private slots:
         Fixture f;
         openWith(f, "30");
         f.clock.advance(2000);
-        QCOMPARE(f.sound.played, QStringList{f.bar->soundPath()});
+        QCOMPARE(f.sound.played, QStringList{f.values().soundPath});
         f.dialog.answers = {QStringLiteral("/x/bell.wav")};
-        f.bar->panel()->browseButton->click();
+        f.click("Command1");
         f.clock.advance(4000);
         QCOMPARE(f.sound.played.last(), QStringLiteral("/x/bell.wav"));
-        f.bar->panel()->soundPathBox->setText(QStringLiteral("/typed/gong.wav"));
+        f.setValues(
+            [&](SettingsPanel::Values &v) { v.soundPath = QStringLiteral("/typed/gong.wav"); });
         f.clock.advance(4000);
         QCOMPARE(f.sound.played.last(), QStringLiteral("/typed/gong.wav"));
         QCOMPARE(f.sound.played.size(), 3);

@@ -5,10 +5,15 @@
 #include "fakes.h"
 #include "notice.h"
 #include "pictureclip.h"
+#include "settingspanel.h"
 
+#include <functional>
 #include <memory>
 
+class MetronomeTimer;
 class PictureBox;
+class QAction;
+class QMenu;
 
 // A started bar with every collaborator faked. With a real notice window, the bar and the
 // notice share the fake clock, so a whole talk runs in order without waiting.
@@ -31,10 +36,21 @@ struct BarFixture
 
     NoticeHandle &notice();
 
+    // The bar's parts by their layout names: Image1..Image5, popmenu and its items, Timer1.
+    PictureBox *image(int n) const;
+    QMenu *menu() const;
+    QAction *menuItem(const char *name) const;
+    MetronomeTimer *tickTimer() const;
+    // The panel's values, and a change to some of them as start-up or a test would make it.
+    SettingsPanel::Values values() const;
+    void setValues(const std::function<void(SettingsPanel::Values &)> &change);
+    // Clicks a panel button: Command1 "...", Command2 OK, Command3 Cancel.
+    void click(const char *button);
+
     FakeClock clock;
     FakeWindowOps windows;
     FakeMessageBox messages;
-    FakeCommonDialog dialog;
+    FakeFileDialog dialog;
     FakeSoundPlayer sound;
     PictureClip strip;
     FakeNotice fakeNotice;
