@@ -300,7 +300,7 @@ int main(int argc, char *argv[])
         hooked = form;
         phase = notice.counter().soundTicks();
         // Runs right after the notice's own handler, which asks the player to start.
-        QObject::connect(form->countTimer, &MetronomeTimer::timeout, &app, [&, form] {
+        QObject::connect(form->countTimer(), &MetronomeTimer::timeout, &app, [&, form] {
             const double at = nowMs();
             const qint16 soundTicks = notice.counter().soundTicks();
             // Every counting tick steps the sound phase; landing on 2 means this tick asked for

@@ -157,12 +157,12 @@ int main(int argc, char *argv[])
             // This tick reached the reminder and loaded a fresh notice window.
             shown = form;
             const qint64 startOffsetMs =
-                form->countTimer->nextDeadline() - Countdown::TickMs - barStartMs;
+                form->countTimer()->nextDeadline() - Countdown::TickMs - barStartMs;
             showings.append(Series{"notice Timer1", {}});
             const qsizetype index = showings.size() - 1;
             // The notice's own handler runs first; it only redraws two digits and may ask
             // for the sound, so this stamp is a fraction of a millisecond after delivery.
-            QObject::connect(form->countTimer, &MetronomeTimer::timeout, &app,
+            QObject::connect(form->countTimer(), &MetronomeTimer::timeout, &app,
                              [&, index, startOffsetMs] {
                                  Series &s = showings[index];
                                  const qint64 n = s.lateMs.size() + 1;

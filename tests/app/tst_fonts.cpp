@@ -65,9 +65,10 @@ private:
             texts << box.title << box.text;
         texts << f.dialog.lastTitle << f.dialog.lastFilter;
         f.form3->open(30, f.clock.nowMs());
-        texts << f.form3->form()->messageLabel->text() << f.form3->form()->unitLabel->text();
+        texts << f.form3->form()->findChild<QLabel *>(QStringLiteral("Label1"))->text()
+              << f.form3->form()->findChild<QLabel *>(QStringLiteral("Label2"))->text();
         f.form3->openClosingMessage(f.clock.nowMs());
-        texts << f.form3->form()->messageLabel->text();
+        texts << f.form3->form()->findChild<QLabel *>(QStringLiteral("Label1"))->text();
         QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Ok);
         texts << box.button(QMessageBox::Ok)->text();
         texts << SoundFileCheck::problem(QStringLiteral("a.mp3"))->section(QLatin1Char(' '), 0, 3);
@@ -199,9 +200,13 @@ private slots:
         }
         f.form3->open(30, f.clock.nowMs());
         const NoticeWindow *notice = f.form3->form();
-        check(notice->messageLabel, notice->messageLabel->text(),
-              notice->tensDigit->x() - notice->messageLabel->x());
-        check(notice->unitLabel, notice->unitLabel->text(), notice->unitLabel->width());
+        check(notice->findChild<QLabel *>(QStringLiteral("Label1")),
+              notice->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+              notice->findChild<PictureBox *>(QStringLiteral("Image1"))->x()
+                  - notice->findChild<QLabel *>(QStringLiteral("Label1"))->x());
+        check(notice->findChild<QLabel *>(QStringLiteral("Label2")),
+              notice->findChild<QLabel *>(QStringLiteral("Label2"))->text(),
+              notice->findChild<QLabel *>(QStringLiteral("Label2"))->width());
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1String("; "))));
     }
 

@@ -19,8 +19,10 @@ namespace {
 
 bool showsOnlyTheClosingMessage(const NoticeWindow *w)
 {
-    return w->messageLabel->text() == Notice::closingMessage() && !w->tensDigit->isVisible()
-           && !w->unitsDigit->isVisible() && !w->unitLabel->isVisible();
+    return w->findChild<QLabel *>(QStringLiteral("Label1"))->text() == Notice::closingMessage()
+           && !w->findChild<PictureBox *>(QStringLiteral("Image1"))->isVisible()
+           && !w->findChild<PictureBox *>(QStringLiteral("Image2"))->isVisible()
+           && !w->findChild<QLabel *>(QStringLiteral("Label2"))->isVisible();
 }
 
 QString digitsOf(const PictureClip &strip, const PictureBox *a, const PictureBox *b)
@@ -180,10 +182,13 @@ private slots:
         };
         const auto noticeTicked = [&] {
             const NoticeWindow *w = notice.form();
-            noticeTicks.append({sinceStart.elapsed(),
-                                w ? digitsOf(strip, w->tensDigit, w->unitsDigit) : QString(),
-                                int(sound.playedAt.size()), w && showsOnlyTheClosingMessage(w),
-                                notice.isLoaded()});
+            noticeTicks.append(
+                {sinceStart.elapsed(),
+                 w ? digitsOf(strip, w->findChild<PictureBox *>(QStringLiteral("Image1")),
+                              w->findChild<PictureBox *>(QStringLiteral("Image2")))
+                   : QString(),
+                 int(sound.playedAt.size()), w && showsOnlyTheClosingMessage(w),
+                 notice.isLoaded()});
         };
         // Connected after the windows' own handlers, so each sees the state a tick left.
         connect(bar->findChild<MetronomeTimer *>(QStringLiteral("Timer1")),
@@ -192,8 +197,8 @@ private slots:
                     if (notice.form() && !window) {
                         window = notice.form();
                         noticeLoadedAt = sinceStart.elapsed();
-                        connect(window->countTimer, &MetronomeTimer::timeout, this, noticeTicked);
-                        connect(window->closeTimer, &MetronomeTimer::timeout, this, noticeTicked);
+                        connect(window->countTimer(), &MetronomeTimer::timeout, this, noticeTicked);
+                        connect(window->closeTimer(), &MetronomeTimer::timeout, this, noticeTicked);
                     }
                 });
 

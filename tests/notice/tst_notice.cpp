@@ -57,11 +57,14 @@ private:
                 s.unloadTick = k;
                 break;
             }
-            if (!s.closingTick && w->closeTimer->isEnabled()) {
+            if (!s.closingTick && w->closeTimer()->isEnabled()) {
                 s.closingTick = k;
-                s.bareMessage = w->messageLabel->text() == Notice::closingMessage()
-                                && !w->tensDigit->isVisible() && !w->unitsDigit->isVisible()
-                                && !w->unitLabel->isVisible();
+                s.bareMessage =
+                    w->findChild<QLabel *>(QStringLiteral("Label1"))->text()
+                        == Notice::closingMessage()
+                    && !w->findChild<PictureBox *>(QStringLiteral("Image1"))->isVisible()
+                    && !w->findChild<PictureBox *>(QStringLiteral("Image2"))->isVisible()
+                    && !w->findChild<QLabel *>(QStringLiteral("Label2"))->isVisible();
             }
             if (!s.closingTick)
                 s.digits << f.noticeShown();
@@ -84,9 +87,12 @@ private:
 
     static bool showsTheLayout(const NoticeWindow *w)
     {
-        return w && w->isVisible() && w->messageLabel->text() == QStringLiteral("剩余")
-               && w->unitLabel->text() == QStringLiteral("秒") && w->tensDigit->isVisible()
-               && w->unitsDigit->isVisible() && w->unitLabel->isVisible();
+        return w && w->isVisible()
+               && w->findChild<QLabel *>(QStringLiteral("Label1"))->text() == QStringLiteral("剩余")
+               && w->findChild<QLabel *>(QStringLiteral("Label2"))->text() == QStringLiteral("秒")
+               && w->findChild<PictureBox *>(QStringLiteral("Image1"))->isVisible()
+               && w->findChild<PictureBox *>(QStringLiteral("Image2"))->isVisible()
+               && w->findChild<QLabel *>(QStringLiteral("Label2"))->isVisible();
     }
 
 private slots:
@@ -117,12 +123,13 @@ private slots:
         QVERIFY(showsTheLayout(w));
         QCOMPARE(f.noticeShown(), digits);
         QCOMPARE(int(f.form3->counter().noticeSeconds()), reminder.toInt());
-        for (const PictureBox *image : {w->tensDigit, w->unitsDigit}) {
+        for (const PictureBox *image : {w->findChild<PictureBox *>(QStringLiteral("Image1")),
+                                        w->findChild<PictureBox *>(QStringLiteral("Image2"))}) {
             QVERIFY(image->stretch());
             QCOMPARE(image->size(), QSize(33, 47));
         }
-        QVERIFY(w->countTimer->isEnabled());
-        QVERIFY(!w->closeTimer->isEnabled());
+        QVERIFY(w->countTimer()->isEnabled());
+        QVERIFY(!w->closeTimer()->isEnabled());
     }
 
     // A stall (the process stopped) past the reminder point: the bar catches up with the missed
@@ -181,7 +188,8 @@ private slots:
         QCOMPARE(f.noticeShown(), QStringLiteral("00"));
         f.clock.advance(600);
         QCOMPARE(f.shown(), QStringLiteral("00:33"));
-        QCOMPARE(f.form3->form()->messageLabel->text(), Notice::closingMessage());
+        QCOMPARE(f.form3->form()->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+                 Notice::closingMessage());
         const int played = int(f.sound.played.size());
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
@@ -266,19 +274,19 @@ private slots:
         f.clock.advance(seconds * 1000);
         const NoticeWindow *w = f.form3->form();
         QVERIFY(w);
-        const QString label = w->messageLabel->text();
+        const QString label = w->findChild<QLabel *>(QStringLiteral("Label1"))->text();
         const QString digits = f.noticeShown();
         const qsizetype placed = f.windows.shown.size();
-        const bool closing = w->closeTimer->isEnabled();
-        const qint64 nextTick = (closing ? w->closeTimer : w->countTimer)->nextDeadline();
+        const bool closing = w->closeTimer()->isEnabled();
+        const qint64 nextTick = (closing ? w->closeTimer() : w->countTimer())->nextDeadline();
         openWith(f, "10");
         QCOMPARE(f.form3->form(), w);
         QCOMPARE(f.windows.shown.size(), placed);
-        QCOMPARE(w->messageLabel->text(), label);
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label1"))->text(), label);
         QCOMPARE(f.noticeShown(), digits);
-        QCOMPARE(w->closeTimer->isEnabled(), closing);
-        QCOMPARE(w->countTimer->isEnabled(), !closing);
-        QCOMPARE((closing ? w->closeTimer : w->countTimer)->nextDeadline(), nextTick);
+        QCOMPARE(w->closeTimer()->isEnabled(), closing);
+        QCOMPARE(w->countTimer()->isEnabled(), !closing);
+        QCOMPARE((closing ? w->closeTimer() : w->countTimer())->nextDeadline(), nextTick);
     }
 
     void timeUpWithoutReminderShowsOnlyTheMessage()
@@ -295,12 +303,13 @@ private slots:
         QVERIFY(w);
         QCOMPARE(f.form3->counter().noticeSeconds(), qint16(7));
         QList<int> sounds;
-        for (int k = 1; w->countTimer->isEnabled(); ++k) {
+        for (int k = 1; w->countTimer()->isEnabled(); ++k) {
             QVERIFY(w->isVisible());
-            QCOMPARE(w->messageLabel->text(), Notice::closingMessage());
-            QVERIFY(!w->tensDigit->isVisible());
-            QVERIFY(!w->unitsDigit->isVisible());
-            QVERIFY(!w->unitLabel->isVisible());
+            QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+                     Notice::closingMessage());
+            QVERIFY(!w->findChild<PictureBox *>(QStringLiteral("Image1"))->isVisible());
+            QVERIFY(!w->findChild<PictureBox *>(QStringLiteral("Image2"))->isVisible());
+            QVERIFY(!w->findChild<QLabel *>(QStringLiteral("Label2"))->isVisible());
             QVERIFY(k <= 8);
             const qsizetype played = f.sound.played.size();
             f.clock.advance(1000);
@@ -310,7 +319,8 @@ private slots:
                 QCOMPARE(int(f.form3->counter().noticeSeconds()), 7 - k);
         }
         QCOMPARE(sounds, (QList<int>{2, 6}));
-        QCOMPARE(w->messageLabel->text(), Notice::closingMessage());
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+                 Notice::closingMessage());
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
         f.clock.advance(1000);
@@ -332,8 +342,9 @@ private slots:
         QVERIFY(w);
         QCOMPARE(f.form3->form(), w.data());
         QCOMPARE(f.windows.shown.size(), placed);
-        QCOMPARE(w->messageLabel->text(), Notice::closingMessage());
-        QVERIFY(!w->tensDigit->isVisible());
+        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
+                 Notice::closingMessage());
+        QVERIFY(!w->findChild<PictureBox *>(QStringLiteral("Image1"))->isVisible());
         QCOMPARE(f.form3->counter().noticeSeconds(), qint16(0)); // in step with the bar
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
@@ -359,12 +370,12 @@ private slots:
             f.form3->openClosingMessage(f.clock.nowMs());
         } else {
             openWith(f, "3");
-            while (f.form3->form() && !f.form3->form()->closeTimer->isEnabled())
+            while (f.form3->form() && !f.form3->form()->closeTimer()->isEnabled())
                 f.clock.advance(1000);
         }
         const NoticeWindow *w = f.form3->form();
         QVERIFY(w);
-        const QLabel *l = w->messageLabel;
+        const QLabel *l = w->findChild<QLabel *>(QStringLiteral("Label1"));
         QCOMPARE(l->text(), Notice::closingMessage());
         const int room = l->contentsRect().width();
         QFont font = l->font();
@@ -378,7 +389,8 @@ private slots:
         follow(f);
         QVERIFY(!f.form3->isLoaded());
         openWith(f, "3");
-        QCOMPARE(f.form3->form()->messageLabel->font().pointSize(), 24);
+        QCOMPARE(f.form3->form()->findChild<QLabel *>(QStringLiteral("Label1"))->font().pointSize(),
+                 24);
     }
 
     void everyLoadStartsFromTheLayout()

@@ -136,5 +136,6 @@ QString BarFixture::noticeShown() const
     if (!form3 || !form3->form())
         return QString();
     const NoticeWindow *w = form3->form();
-    return QString(digit(strip, w->tensDigit)) + digit(strip, w->unitsDigit);
+    return QString(digit(strip, w->findChild<PictureBox *>(QStringLiteral("Image1"))))
+           + digit(strip, w->findChild<PictureBox *>(QStringLiteral("Image2")));
 }
