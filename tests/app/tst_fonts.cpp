@@ -65,10 +65,10 @@ private:
             texts << box.title << box.text;
         texts << f.dialog.lastTitle << f.dialog.lastFilter;
         f.form3->open(30, f.clock.nowMs());
-        texts << f.form3->form()->findChild<QLabel *>(QStringLiteral("Label1"))->text()
-              << f.form3->form()->findChild<QLabel *>(QStringLiteral("Label2"))->text();
+        texts << noticeParts(f.form3->form()).message->text()
+              << noticeParts(f.form3->form()).unit->text();
         f.form3->openClosingMessage(f.clock.nowMs());
-        texts << f.form3->form()->findChild<QLabel *>(QStringLiteral("Label1"))->text();
+        texts << noticeParts(f.form3->form()).message->text();
         QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Ok);
         texts << box.button(QMessageBox::Ok)->text();
         texts << SoundFileCheck::problem(QStringLiteral("a.mp3"))->section(QLatin1Char(' '), 0, 3);
@@ -200,13 +200,10 @@ private slots:
         }
         f.form3->open(30, f.clock.nowMs());
         const NoticeWindow *notice = f.form3->form();
-        check(notice->findChild<QLabel *>(QStringLiteral("Label1")),
-              notice->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
-              notice->findChild<PictureBox *>(QStringLiteral("Image1"))->x()
-                  - notice->findChild<QLabel *>(QStringLiteral("Label1"))->x());
-        check(notice->findChild<QLabel *>(QStringLiteral("Label2")),
-              notice->findChild<QLabel *>(QStringLiteral("Label2"))->text(),
-              notice->findChild<QLabel *>(QStringLiteral("Label2"))->width());
+        check(noticeParts(notice).message, noticeParts(notice).message->text(),
+              noticeParts(notice).tens->x() - noticeParts(notice).message->x());
+        check(noticeParts(notice).unit, noticeParts(notice).unit->text(),
+              noticeParts(notice).unit->width());
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1String("; "))));
     }
 

@@ -19,10 +19,9 @@ namespace {
 
 bool showsOnlyTheClosingMessage(const NoticeWindow *w)
 {
-    return w->findChild<QLabel *>(QStringLiteral("Label1"))->text() == Notice::closingMessage()
-           && !w->findChild<PictureBox *>(QStringLiteral("Image1"))->isVisible()
-           && !w->findChild<PictureBox *>(QStringLiteral("Image2"))->isVisible()
-           && !w->findChild<QLabel *>(QStringLiteral("Label2"))->isVisible();
+    return noticeParts(w).message->text() == Notice::closingMessage()
+           && !noticeParts(w).tens->isVisible() && !noticeParts(w).units->isVisible()
+           && !noticeParts(w).unit->isVisible();
 }
 
 QString digitsOf(const PictureClip &strip, const PictureBox *a, const PictureBox *b)
@@ -184,9 +183,7 @@ private slots:
             const NoticeWindow *w = notice.form();
             noticeTicks.append(
                 {sinceStart.elapsed(),
-                 w ? digitsOf(strip, w->findChild<PictureBox *>(QStringLiteral("Image1")),
-                              w->findChild<PictureBox *>(QStringLiteral("Image2")))
-                   : QString(),
+                 w ? digitsOf(strip, noticeParts(w).tens, noticeParts(w).units) : QString(),
                  int(sound.playedAt.size()), w && showsOnlyTheClosingMessage(w),
                  notice.isLoaded()});
         };

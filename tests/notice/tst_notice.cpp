@@ -59,12 +59,10 @@ private:
             }
             if (!s.closingTick && w->closeTimer()->isEnabled()) {
                 s.closingTick = k;
-                s.bareMessage =
-                    w->findChild<QLabel *>(QStringLiteral("Label1"))->text()
-                        == Notice::closingMessage()
-                    && !w->findChild<PictureBox *>(QStringLiteral("Image1"))->isVisible()
-                    && !w->findChild<PictureBox *>(QStringLiteral("Image2"))->isVisible()
-                    && !w->findChild<QLabel *>(QStringLiteral("Label2"))->isVisible();
+                s.bareMessage = noticeParts(w).message->text() == Notice::closingMessage()
+                                && !noticeParts(w).tens->isVisible()
+                                && !noticeParts(w).units->isVisible()
+                                && !noticeParts(w).unit->isVisible();
             }
             if (!s.closingTick)
                 s.digits << f.noticeShown();
@@ -87,12 +85,10 @@ private:
 
     static bool showsTheLayout(const NoticeWindow *w)
     {
-        return w && w->isVisible()
-               && w->findChild<QLabel *>(QStringLiteral("Label1"))->text() == QStringLiteral("剩余")
-               && w->findChild<QLabel *>(QStringLiteral("Label2"))->text() == QStringLiteral("秒")
-               && w->findChild<PictureBox *>(QStringLiteral("Image1"))->isVisible()
-               && w->findChild<PictureBox *>(QStringLiteral("Image2"))->isVisible()
-               && w->findChild<QLabel *>(QStringLiteral("Label2"))->isVisible();
+        return w && w->isVisible() && noticeParts(w).message->text() == QStringLiteral("剩余")
+               && noticeParts(w).unit->text() == QStringLiteral("秒")
+               && noticeParts(w).tens->isVisible() && noticeParts(w).units->isVisible()
+               && noticeParts(w).unit->isVisible();
     }
 
 private slots:
@@ -123,8 +119,7 @@ private slots:
         QVERIFY(showsTheLayout(w));
         QCOMPARE(f.noticeShown(), digits);
         QCOMPARE(int(f.form3->counter().noticeSeconds()), reminder.toInt());
-        for (const PictureBox *image : {w->findChild<PictureBox *>(QStringLiteral("Image1")),
-                                        w->findChild<PictureBox *>(QStringLiteral("Image2"))}) {
+        for (const PictureBox *image : {noticeParts(w).tens, noticeParts(w).units}) {
             QVERIFY(image->stretch());
             QCOMPARE(image->size(), QSize(33, 47));
         }
@@ -188,8 +183,7 @@ private slots:
         QCOMPARE(f.noticeShown(), QStringLiteral("00"));
         f.clock.advance(600);
         QCOMPARE(f.shown(), QStringLiteral("00:33"));
-        QCOMPARE(f.form3->form()->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
-                 Notice::closingMessage());
+        QCOMPARE(noticeParts(f.form3->form()).message->text(), Notice::closingMessage());
         const int played = int(f.sound.played.size());
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
@@ -274,7 +268,7 @@ private slots:
         f.clock.advance(seconds * 1000);
         const NoticeWindow *w = f.form3->form();
         QVERIFY(w);
-        const QString label = w->findChild<QLabel *>(QStringLiteral("Label1"))->text();
+        const QString label = noticeParts(w).message->text();
         const QString digits = f.noticeShown();
         const qsizetype placed = f.windows.shown.size();
         const bool closing = w->closeTimer()->isEnabled();
@@ -282,7 +276,7 @@ private slots:
         openWith(f, "10");
         QCOMPARE(f.form3->form(), w);
         QCOMPARE(f.windows.shown.size(), placed);
-        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label1"))->text(), label);
+        QCOMPARE(noticeParts(w).message->text(), label);
         QCOMPARE(f.noticeShown(), digits);
         QCOMPARE(w->closeTimer()->isEnabled(), closing);
         QCOMPARE(w->countTimer()->isEnabled(), !closing);
@@ -305,11 +299,10 @@ private slots:
         QList<int> sounds;
         for (int k = 1; w->countTimer()->isEnabled(); ++k) {
             QVERIFY(w->isVisible());
-            QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
-                     Notice::closingMessage());
-            QVERIFY(!w->findChild<PictureBox *>(QStringLiteral("Image1"))->isVisible());
-            QVERIFY(!w->findChild<PictureBox *>(QStringLiteral("Image2"))->isVisible());
-            QVERIFY(!w->findChild<QLabel *>(QStringLiteral("Label2"))->isVisible());
+            QCOMPARE(noticeParts(w).message->text(), Notice::closingMessage());
+            QVERIFY(!noticeParts(w).tens->isVisible());
+            QVERIFY(!noticeParts(w).units->isVisible());
+            QVERIFY(!noticeParts(w).unit->isVisible());
             QVERIFY(k <= 8);
             const qsizetype played = f.sound.played.size();
             f.clock.advance(1000);
@@ -319,8 +312,7 @@ private slots:
                 QCOMPARE(int(f.form3->counter().noticeSeconds()), 7 - k);
         }
         QCOMPARE(sounds, (QList<int>{2, 6}));
-        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
-                 Notice::closingMessage());
+        QCOMPARE(noticeParts(w).message->text(), Notice::closingMessage());
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
         f.clock.advance(1000);
@@ -342,9 +334,8 @@ private slots:
         QVERIFY(w);
         QCOMPARE(f.form3->form(), w.data());
         QCOMPARE(f.windows.shown.size(), placed);
-        QCOMPARE(w->findChild<QLabel *>(QStringLiteral("Label1"))->text(),
-                 Notice::closingMessage());
-        QVERIFY(!w->findChild<PictureBox *>(QStringLiteral("Image1"))->isVisible());
+        QCOMPARE(noticeParts(w).message->text(), Notice::closingMessage());
+        QVERIFY(!noticeParts(w).tens->isVisible());
         QCOMPARE(f.form3->counter().noticeSeconds(), qint16(0)); // in step with the bar
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
@@ -375,7 +366,7 @@ private slots:
         }
         const NoticeWindow *w = f.form3->form();
         QVERIFY(w);
-        const QLabel *l = w->findChild<QLabel *>(QStringLiteral("Label1"));
+        const QLabel *l = noticeParts(w).message;
         QCOMPARE(l->text(), Notice::closingMessage());
         const int room = l->contentsRect().width();
         QFont font = l->font();
@@ -389,8 +380,7 @@ private slots:
         follow(f);
         QVERIFY(!f.form3->isLoaded());
         openWith(f, "3");
-        QCOMPARE(f.form3->form()->findChild<QLabel *>(QStringLiteral("Label1"))->font().pointSize(),
-                 24);
+        QCOMPARE(noticeParts(f.form3->form()).message->font().pointSize(), 24);
     }
 
     void everyLoadStartsFromTheLayout()

@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
 #include <QMenu>
 
 BarFixture::BarFixture(NoticeKind notice, QRect screen)
@@ -84,39 +85,6 @@ QString BarFixture::shown() const
     return text;
 }
 
-PictureBox *BarFixture::image(int n) const
-{
-    auto *box = bar->findChild<PictureBox *>(QStringLiteral("Image%1").arg(n));
-    Q_ASSERT(box);
-    return box;
-}
-
-QMenu *BarFixture::menu() const
-{
-    auto *menu = bar->findChild<QMenu *>(QStringLiteral("popmenu"));
-    Q_ASSERT(menu);
-    return menu;
-}
-
-QAction *BarFixture::menuItem(const char *name) const
-{
-    auto *item = bar->findChild<QAction *>(QLatin1String(name));
-    Q_ASSERT(item);
-    return item;
-}
-
-MetronomeTimer *BarFixture::tickTimer() const
-{
-    auto *timer = bar->findChild<MetronomeTimer *>(QStringLiteral("Timer1"));
-    Q_ASSERT(timer);
-    return timer;
-}
-
-SettingsPanel::Values BarFixture::values() const
-{
-    return bar->panel()->values();
-}
-
 void BarFixture::setValues(const std::function<void(SettingsPanel::Values &)> &change)
 {
     SettingsPanel::Values v = values();
@@ -124,11 +92,10 @@ void BarFixture::setValues(const std::function<void(SettingsPanel::Values &)> &c
     bar->panel()->setValues(v);
 }
 
-void BarFixture::click(const char *button)
+NoticeParts noticeParts(const NoticeWindow *w)
 {
-    auto *b = bar->findChild<QAbstractButton *>(QLatin1String(button));
-    Q_ASSERT(b);
-    b->click();
+    return {child<QLabel>(w, "Label1"), child<QLabel>(w, "Label2"), child<PictureBox>(w, "Image1"),
+            child<PictureBox>(w, "Image2")};
 }
 
 QString BarFixture::noticeShown() const
@@ -136,6 +103,5 @@ QString BarFixture::noticeShown() const
     if (!form3 || !form3->form())
         return QString();
     const NoticeWindow *w = form3->form();
-    return QString(digit(strip, w->findChild<PictureBox *>(QStringLiteral("Image1"))))
-           + digit(strip, w->findChild<PictureBox *>(QStringLiteral("Image2")));
+    return QString(digit(strip, noticeParts(w).tens)) + digit(strip, noticeParts(w).units);
 }
