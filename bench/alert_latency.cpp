@@ -282,8 +282,11 @@ int main(int argc, char *argv[])
     Bar &bar = program.bar();
     Notice &notice = program.notice();
     // The notice counts 59 s and asks for the alert on every fourth of its ticks.
-    bar.panel()->reminderList->setCurrentIndex(59);
-    bar.panel()->soundPathBox->setText(sound);
+    constexpr int Reminder = 59;
+    SettingsPanel::Values values = bar.panel()->values();
+    values.reminder = Reminder;
+    values.soundPath = sound;
+    bar.panel()->setValues(values);
 
     std::vector<double> requests; // tick times that asked for the alert
     QPointer<NoticeWindow> hooked;
@@ -297,7 +300,7 @@ int main(int argc, char *argv[])
         hooked = form;
         phase = notice.counter().soundTicks();
         // Runs right after the notice's own handler, which asks the player to start.
-        QObject::connect(form->countTimer, &MetronomeTimer::timeout, &app, [&, form] {
+        QObject::connect(form->countTimer(), &MetronomeTimer::timeout, &app, [&, form] {
             const double at = nowMs();
             const qint16 soundTicks = notice.counter().soundTicks();
             // Every counting tick steps the sound phase; landing on 2 means this tick asked for
@@ -322,7 +325,7 @@ int main(int argc, char *argv[])
     watch.setInterval(50);
     QObject::connect(&watch, &QTimer::timeout, &app, [&] {
         if (!notice.isLoaded() && int(requests.size()) < plays)
-            notice.open(bar.reminderText().toInt(), program.clock().nowMs());
+            notice.open(Reminder, program.clock().nowMs());
         hook();
         // Let the last alert play out before stopping.
         if (int(requests.size()) >= plays && nowMs() - lastRequest > 1500)
@@ -331,7 +334,7 @@ int main(int argc, char *argv[])
     std::printf("alert_latency: %d alert(s) of %s, recording %s\n", plays, qPrintable(sound),
                 qPrintable(device));
     std::fflush(stdout);
-    notice.open(bar.reminderText().toInt(), program.clock().nowMs());
+    notice.open(Reminder, program.clock().nowMs());
     hook();
     watch.start();
     app.exec();

@@ -119,20 +119,23 @@ int main(int argc, char *argv[])
     Bar &bar = program.bar();
     Notice &notice = program.notice();
     // A talk long enough for the whole run (59:59), with the reminder the notice counts from.
-    bar.panel()->minutesList->setCurrentIndex(59);
-    bar.panel()->secondsList->setCurrentIndex(59);
-    bar.panel()->reminderList->setCurrentIndex(reminder);
-    bar.panel()->noReminderBox->setChecked(false);
+    SettingsPanel::Values values = bar.panel()->values();
+    values.minutes = 59;
+    values.seconds = 59;
+    values.reminder = reminder;
+    values.noReminder = false;
     if (!sound.isEmpty())
-        bar.panel()->soundPathBox->setText(sound);
+        values.soundPath = sound;
+    bar.panel()->setValues(values);
     bar.applySettings();
+    auto *tickTimer = bar.findChild<MetronomeTimer *>(QStringLiteral("Timer1"));
 
     Series barSeries{"bar Timer1", {}};
     Series plainSeries{"plain QTimer(1000)", {}};
     QList<Series> showings;
     QElapsedTimer clock;
     QTimer plain;
-    plain.setInterval(1000);
+    plain.setInterval(Countdown::TickMs);
     qint64 barStartMs = 0; // on the program's own clock, like the notice's start below
     QPointer<NoticeWindow> shown;
     // A showing lasts its counting ticks and the closing tick.
@@ -142,23 +145,24 @@ int main(int argc, char *argv[])
 
     // The bar's tick is put between two of ours: the first times the delivery, before the
     // bar's own work (which may load the notice window); the second steers the talk.
-    QObject::disconnect(bar.tickTimer, &MetronomeTimer::timeout, &bar, &Bar::tick);
-    QObject::connect(bar.tickTimer, &MetronomeTimer::timeout, &app, [&] {
+    QObject::disconnect(tickTimer, &MetronomeTimer::timeout, &bar, &Bar::tick);
+    QObject::connect(tickTimer, &MetronomeTimer::timeout, &app, [&] {
         const qint64 k = barSeries.lateMs.size() + 1;
         barSeries.lateMs << elapsedMs() - k * 1000.0;
     });
-    QObject::connect(bar.tickTimer, &MetronomeTimer::timeout, &bar, &Bar::tick);
-    QObject::connect(bar.tickTimer, &MetronomeTimer::timeout, &app, [&] {
+    QObject::connect(tickTimer, &MetronomeTimer::timeout, &bar, &Bar::tick);
+    QObject::connect(tickTimer, &MetronomeTimer::timeout, &app, [&] {
         NoticeWindow *form = notice.form();
         if (form && form != shown) {
             // This tick reached the reminder and loaded a fresh notice window.
             shown = form;
-            const qint64 startOffsetMs = form->countTimer->nextDeadline() - 1000 - barStartMs;
+            const qint64 startOffsetMs =
+                form->countTimer()->nextDeadline() - Countdown::TickMs - barStartMs;
             showings.append(Series{"notice Timer1", {}});
             const qsizetype index = showings.size() - 1;
             // The notice's own handler runs first; it only redraws two digits and may ask
             // for the sound, so this stamp is a fraction of a millisecond after delivery.
-            QObject::connect(form->countTimer, &MetronomeTimer::timeout, &app,
+            QObject::connect(form->countTimer(), &MetronomeTimer::timeout, &app,
                              [&, index, startOffsetMs] {
                                  Series &s = showings[index];
                                  const qint64 n = s.lateMs.size() + 1;
@@ -179,7 +183,7 @@ int main(int argc, char *argv[])
 
     clock.start();
     bar.start();
-    barStartMs = bar.tickTimer->nextDeadline() - 1000;
+    barStartMs = tickTimer->nextDeadline() - Countdown::TickMs;
     plain.start();
     QTimer::singleShot(seconds * 1000 + 500, Qt::PreciseTimer, &app, &QCoreApplication::quit);
     std::printf("tick_accuracy: %d s, %s, notice counts %d s per showing\n", seconds,

@@ -22,7 +22,7 @@
 #include "noticewindow.h"
 #include "picturebox.h"
 #include "pictureclip.h"
-#include "qtcommondialog.h"
+#include "qtfiledialog.h"
 #include "qtmessagebox.h"
 #include "qtwindowops.h"
 #include "quietoffscreen.h"
@@ -138,42 +138,43 @@ int main(int argc, char *argv[])
     ManualClock clock;
     QtWindowOps windows;
     QtMessageBox messages;
-    QtCommonDialog fileDialog;
+    QtFileDialog fileDialog;
     CountingSound sound;
     const PictureClip strip(GlyphStrip::render(qApp->devicePixelRatio()), 1, GlyphStrip::Columns);
-    Bar *barPtr = nullptr;
-    Notice notice({clock, windows, sound, strip},
-                  {[&] { return barPtr->reminderText(); }, [&] { return barPtr->soundPath(); }});
+    Notice notice({clock, windows, sound, strip});
     Bar bar(
         {clock, windows, messages, fileDialog, strip, BarPicture::render(qApp->devicePixelRatio())},
         notice);
-    barPtr = &bar;
     bar.load();
 
     // A 59:59 talk with the reminder at 59 s: the bar's ticks never reach it here.
-    bar.panel()->minutesList->setCurrentIndex(59);
-    bar.panel()->secondsList->setCurrentIndex(59);
-    bar.panel()->reminderList->setCurrentIndex(59);
-    bar.panel()->noReminderBox->setChecked(false);
+    constexpr int Reminder = 59;
+    SettingsPanel::Values values = bar.panel()->values();
+    values.minutes = 59;
+    values.seconds = 59;
+    values.reminder = Reminder;
+    values.noReminder = false;
+    bar.panel()->setValues(values);
     bar.applySettings();
+    auto *tickTimer = bar.findChild<MetronomeTimer *>(QStringLiteral("Timer1"));
     bar.start();
     settle();
 
     PaintCounter barPaints;
-    bar.secondsUnits->installEventFilter(&barPaints);
+    bar.findChild<PictureBox *>(QStringLiteral("Image5"))->installEventFilter(&barPaints);
     for (int i = 0; i < warmUp; ++i)
-        warmTick(clock, bar.tickTimer);
+        warmTick(clock, tickTimer);
     barPaints.paints = 0;
 
     QElapsedTimer wall;
     wall.start();
     for (int i = 0; i < ticks; ++i) {
-        tc_bench_bar_tick(&clock, bar.tickTimer);
+        tc_bench_bar_tick(&clock, tickTimer);
         tc_bench_bar_paint();
     }
     const double barNs = double(wall.nsecsElapsed()) / ticks;
     const int barRepaints = barPaints.paints;
-    bar.tickTimer->setEnabled(false);
+    tickTimer->setEnabled(false);
 
     // The notice counts at most 59 s a showing; bring it up again as often as needed and
     // leave each showing's closing tick out.
@@ -185,24 +186,24 @@ int main(int argc, char *argv[])
     while (noticeTicks < ticks) {
         notice.unload();
         settle();
-        notice.open(bar.reminderText().toInt(), clock.nowMs());
+        notice.open(Reminder, clock.nowMs());
         settle();
         ++showings;
         NoticeWindow *form = notice.form();
         PaintCounter paints;
-        form->unitsDigit->installEventFilter(&paints);
+        form->findChild<PictureBox *>(QStringLiteral("Image2"))->installEventFilter(&paints);
         for (int i = 0; i < warmUp && notice.counter().noticeSeconds() > 0; ++i)
-            warmTick(clock, form->countTimer);
+            warmTick(clock, form->countTimer());
         paints.paints = 0;
         wall.restart();
         while (noticeTicks < ticks && notice.counter().noticeSeconds() > 0) {
-            tc_bench_notice_tick(&clock, form->countTimer);
+            tc_bench_notice_tick(&clock, form->countTimer());
             tc_bench_notice_paint();
             ++noticeTicks;
         }
         noticeNs += wall.nsecsElapsed();
         noticeRepaints += paints.paints;
-        form->unitsDigit->removeEventFilter(&paints);
+        form->findChild<PictureBox *>(QStringLiteral("Image2"))->removeEventFilter(&paints);
     }
     notice.unload();
     settle();

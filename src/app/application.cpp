@@ -6,7 +6,7 @@
 #include "monotonicclock.h"
 #include "notice.h"
 #include "pictureclip.h"
-#include "qtcommondialog.h"
+#include "qtfiledialog.h"
 #include "qtmessagebox.h"
 #include "qtsoundplayer.h"
 #include "qtwindowops.h"
@@ -21,13 +21,11 @@ struct Application::Parts
     MonotonicClock clock;
     QtWindowOps windows;
     QtMessageBox messages;
-    QtCommonDialog fileDialog;
+    QtFileDialog fileDialog;
     QtSoundPlayer sound;
     // One glyph strip for both windows, painted for the screen's pixel density.
     PictureClip strip{GlyphStrip::render(qApp->devicePixelRatio()), 1, GlyphStrip::Columns};
-    Bar *bar = nullptr;
-    Notice notice{{clock, windows, sound, strip},
-                  {[this] { return bar->reminderText(); }, [this] { return bar->soundPath(); }}};
+    Notice notice{{clock, windows, sound, strip}};
     Bar barWindow{
         {clock, windows, messages, fileDialog, strip, BarPicture::render(qApp->devicePixelRatio())},
         notice};
@@ -37,7 +35,6 @@ struct Application::Parts
 Application::Application(const TalkOptions &options)
     : m_parts(std::make_unique<Parts>())
 {
-    m_parts->bar = &m_parts->barWindow;
     QObject::connect(&m_parts->barWindow, &Bar::exited, qApp, &QCoreApplication::quit,
                      Qt::QueuedConnection);
     // Start-up has refused a typed screen that is not there; one from the options file is

@@ -6,10 +6,6 @@
 #include "talkbehaviour.h"
 #include "talkoptions.h"
 
-#include <QCheckBox>
-#include <QComboBox>
-#include <QLineEdit>
-
 namespace StartOptions {
 
 namespace {
@@ -40,9 +36,7 @@ std::optional<Settings> settingsFor(const Bar &bar, const TalkOptions &o)
 
 ApplyDecision decisionFor(const Settings &s)
 {
-    return ApplyDecision::decide(QString::number(s.lengthSeconds / 60),
-                                 QString::number(s.lengthSeconds % 60),
-                                 QString::number(s.reminderSeconds));
+    return ApplyDecision::decide(s.lengthSeconds / 60, s.lengthSeconds % 60, s.reminderSeconds);
 }
 
 QString mmss(int seconds)
@@ -99,8 +93,10 @@ QStringList apply(Bar &bar, const TalkOptions &options)
     QStringList changed = applyBehaviour(bar, options);
 
     SettingsPanel *panel = bar.panel();
-    if (options.soundFile && panel->soundPathBox->text() != *options.soundFile) {
-        panel->soundPathBox->setText(*options.soundFile);
+    SettingsPanel::Values values = panel->values();
+    if (options.soundFile && values.soundPath != *options.soundFile) {
+        values.soundPath = *options.soundFile;
+        panel->setValues(values);
         changed << QStringLiteral("sound %1").arg(*options.soundFile);
     }
     const bool borderless = options.borderless.value_or(bar.settings().borderless);
@@ -109,11 +105,12 @@ QStringList apply(Bar &bar, const TalkOptions &options)
     if (s) {
         if (s->lengthSeconds / 60 > 59)
             panel->offerMinutesUpTo(99);
-        SettingsPanel::pick(panel->minutesList, s->lengthSeconds / 60);
-        SettingsPanel::pick(panel->secondsList, s->lengthSeconds % 60);
-        SettingsPanel::pick(panel->reminderList, s->reminderSeconds);
-        panel->noReminderBox->setChecked(s->noReminder);
-        panel->borderlessBox->setChecked(borderless);
+        values.minutes = s->lengthSeconds / 60;
+        values.seconds = s->lengthSeconds % 60;
+        values.reminder = s->reminderSeconds;
+        values.noReminder = s->noReminder;
+        values.borderless = borderless;
+        panel->setValues(values);
         bar.applySettings();
         changed << QStringLiteral("length %1").arg(mmss(s->lengthSeconds))
                 << (s->noReminder ? QStringLiteral("no reminder")

@@ -1,11 +1,10 @@
 #include "bar.h"
 
-#include "applydecision.h"
 #include "barmenu.h"
 #include "barplacement.h"
 #include "barsurface.h"
+#include "glyphstrip.h"
 #include "layout.h"
-#include "messagebox.h"
 #include "metronometimer.h"
 #include "noticehandle.h"
 #include "picturebox.h"
@@ -16,12 +15,8 @@
 #include "titlebar.h"
 #include "windowops.h"
 
-#include <QAction>
-#include <QCheckBox>
-#include <QComboBox>
 #include <QCoreApplication>
 #include <QDir>
-#include <QLineEdit>
 #include <QPainter>
 
 #include <memory>
@@ -54,13 +49,14 @@ Bar::Bar(const Services &services, NoticeHandle &notice, QWidget *parent)
             [this](const QPoint &topLeft) { m_placement->moveOnScreen(topLeft); });
 
     const Layout::Control &shape = Layout::barControl("Shape1");
-    digitFrame =
+    m_digitFrame =
         new ShapeFrame(QColor(QRgb(Layout::BarFrameColor)), Layout::BarFrameWidth, m_surface);
-    digitFrame->setObjectName(QStringLiteral("Shape1"));
-    digitFrame->setGeometry(shape.geometry.toPixels());
+    m_digitFrame->setObjectName(QStringLiteral("Shape1"));
+    m_digitFrame->setGeometry(shape.geometry.toPixels());
 
     // Left to right: mm:ss.
-    PictureBox **images[] = {&minutesTens, &minutesUnits, &colon, &secondsTens, &secondsUnits};
+    PictureBox **images[] = {&m_minutesTens, &m_minutesUnits, &m_colon, &m_secondsTens,
+                             &m_secondsUnits};
     for (PictureBox **image : images) {
         const int index = int(image - images[0]) + 1;
         const QByteArray name = "Image" + QByteArray::number(index);
@@ -68,7 +64,7 @@ Bar::Bar(const Services &services, NoticeHandle &notice, QWidget *parent)
         (*image)->setObjectName(QLatin1String(name));
         (*image)->setGeometry(Layout::barControl(name.constData()).geometry.toPixels());
     }
-    m_digits.setBoxes({minutesTens, minutesUnits, secondsTens, secondsUnits}, colon);
+    m_digits.setBoxes({m_minutesTens, m_minutesUnits, m_secondsTens, m_secondsUnits}, m_colon);
 
     m_panel = new SettingsPanel(m_surface, m_services.fileDialog, m_services.messages,
                                 defaultSoundPath());
@@ -76,31 +72,38 @@ Bar::Bar(const Services &services, NoticeHandle &notice, QWidget *parent)
     connect(m_panel, &SettingsPanel::cancelClicked, this, &Bar::cancelSettings);
     connect(m_panel, &SettingsPanel::dialogClosed, this,
             [this] { m_services.windows.dialogClosed(this); });
+    connect(m_panel, &SettingsPanel::valuesChanged, this, &Bar::tellNotice);
     // A click into the open panel takes the keyboard back, e.g. after the user clicked into
     // the slide show meanwhile.
     m_surface->installEventFilter(this);
     for (QWidget *control : m_surface->findChildren<QWidget *>())
         control->installEventFilter(this);
 
-    menu = new BarMenu(this);
-    connect(menu->startAction, &QAction::triggered, this, &Bar::start);
-    connect(menu->pauseAction, &QAction::triggered, this, &Bar::pauseOrContinue);
-    connect(menu->settingsAction, &QAction::triggered, this, &Bar::openSettings);
-    connect(menu->exitAction, &QAction::triggered, this, &Bar::exitBar);
+    m_menu = new BarMenu(this);
+    connect(m_menu, &BarMenu::startChosen, this, &Bar::start);
+    connect(m_menu, &BarMenu::pauseChosen, this, &Bar::pauseOrContinue);
+    connect(m_menu, &BarMenu::settingsChosen, this, &Bar::openSettings);
+    connect(m_menu, &BarMenu::exitChosen, this, &Bar::exitBar);
 
-    tickTimer = new MetronomeTimer(m_services.clock, this);
-    tickTimer->setObjectName(QStringLiteral("Timer1"));
-    tickTimer->setInterval(1000);
-    connect(tickTimer, &MetronomeTimer::timeout, this, &Bar::tick);
+    m_tickTimer = new MetronomeTimer(m_services.clock, this);
+    m_tickTimer->setObjectName(QStringLiteral("Timer1"));
+    m_tickTimer->setInterval(Countdown::TickMs);
+    connect(m_tickTimer, &MetronomeTimer::timeout, this, &Bar::tick);
 
     m_placement->relayout(QPoint(0, 0));
+    tellNotice();
 }
 
 Bar::~Bar() = default;
 
-int Bar::heightTwips() const
+bool Bar::isPanelOpen() const
 {
-    return m_placement->heightTwips();
+    return m_placement->heightTwips() == Layout::BarExpandedHeight;
+}
+
+bool Bar::isTicking() const
+{
+    return m_tickTimer->isEnabled();
 }
 
 bool Bar::hasBorder() const
@@ -130,9 +133,9 @@ void Bar::load()
         m_placement->followScreen(before, after);
     });
 
-    for (PictureBox *digit : {minutesTens, minutesUnits, secondsTens, secondsUnits})
-        digit->setPicture(m_services.strip.GraphicCell(0));
-    colon->setPicture(m_services.strip.GraphicCell(10));
+    for (PictureBox *digit : {m_minutesTens, m_minutesUnits, m_secondsTens, m_secondsUnits})
+        digit->setPicture(m_services.strip.cell(0));
+    m_colon->setPicture(m_services.strip.cell(GlyphStrip::ColonCell));
 
     m_countdown.setPreset(0, 0);
 
@@ -140,9 +143,10 @@ void Bar::load()
     m_panel->showDefaults();
     setWindowTitle(title());
     m_titleBar->setTitle(title());
-    m_panel->borderlessBox->setEnabled(true);
 
-    m_panel->soundPathBox->setText(defaultSoundPath());
+    SettingsPanel::Values values = m_panel->values();
+    values.soundPath = defaultSoundPath();
+    m_panel->setValues(values);
     followRunState();
 }
 
@@ -150,9 +154,8 @@ void Bar::load()
 // run state says comes next.
 void Bar::followRunState()
 {
-    tickTimer->setEnabled(m_run.isRunning());
-    menu->pauseAction->setText(m_run.offersContinue() ? BarMenu::continueCaption()
-                                                      : BarMenu::pauseCaption());
+    m_tickTimer->setEnabled(m_run.isRunning());
+    m_menu->setOffersContinue(m_run.offersContinue());
     emit runStateChanged();
 }
 
@@ -160,7 +163,7 @@ void Bar::start()
 {
     m_run.start();
     // A new schedule even when the countdown ran: the first tick comes a full second later.
-    tickTimer->restart();
+    m_tickTimer->restart();
     followRunState();
     m_countdown.loadPreset();
     m_notice.unload();
@@ -183,57 +186,12 @@ RunState::Toggled Bar::toggle()
     return toggled;
 }
 
-void Bar::openSettings()
-{
-    m_placement->setHeightTwips(Layout::BarExpandedHeight);
-    // The bar never takes the keyboard on its own; the open panel is the one exception,
-    // so its lists and buttons can be worked from the keyboard. Closing it gives the
-    // keyboard back to the slide show.
-    if (isVisible())
-        m_services.windows.lendKeyboard(this);
-}
-
-void Bar::cancelSettings()
-{
-    // The keyboard first: a window manager that took the bar in to give it the keyboard must
-    // have let go of it before it shrinks, or it may answer with the old size.
-    m_services.windows.returnKeyboard(this);
-    m_placement->setHeightTwips(Layout::BarCollapsedHeight);
-}
-
-void Bar::applySettings()
-{
-    const ApplyDecision d = ApplyDecision::decide(m_panel->minutesList->currentText(),
-                                                  m_panel->secondsList->currentText(),
-                                                  m_panel->reminderList->currentText());
-    if (!d.accepted) {
-        m_services.messages.warning(this, tr("计时"), d.message);
-        m_services.windows.dialogClosed(this);
-        return;
-    }
-    m_countdown.setPreset(d.presetMinutes, d.presetSeconds);
-    if (d.reminderGiven)
-        m_countdown.setReminderSeconds(d.reminderSeconds);
-    else
-        m_panel->noReminderBox->setChecked(true);
-
-    m_digits.drawInColour(m_countdown.presetMinutes(), m_countdown.presetSeconds(), false);
-    m_services.windows.returnKeyboard(this); // before the bar shrinks, as on Cancel
-    m_placement->setHeightTwips(Layout::BarCollapsedHeight);
-    m_run.applied();
-    m_settingsApplied = true;
-    followRunState();
-    m_borderless = m_panel->borderlessBox->checkState() == Qt::Checked;
-    setBorder(!m_borderless);
-    m_notice.unload();
-}
-
 void Bar::exitBar()
 {
     // The program is gone for the user, so its notice goes too, and the keyboard goes back
     // if the panel had it.
     m_notice.unload();
-    tickTimer->setEnabled(false);
+    m_tickTimer->setEnabled(false);
     m_services.windows.returnKeyboard(this);
     close();
     emit exited();
@@ -243,8 +201,8 @@ void Bar::tick()
 {
     // The notice counts from when this tick was due, so after a stall it catches up with the
     // bar instead of running behind it.
-    const qint64 due = tickTimer->lastDue();
-    const Countdown::TickResult result = m_countdown.tick(m_panel->noReminderBox->checkState());
+    const qint64 due = m_tickTimer->lastDue();
+    const Countdown::TickResult result = m_countdown.tick(m_panel->values().noReminder);
     if (result.timeUp) {
         // Overtime runs on until Start, OK or Pause stops it.
         if (!m_countdown.isOver()) {
@@ -262,51 +220,28 @@ void Bar::tick()
     m_digits.draw(m_countdown.minutesLeft(), m_countdown.secondsLeft());
 }
 
-QString Bar::reminderText() const
+void Bar::tellNotice()
 {
-    return m_panel->reminderList->currentText();
-}
-
-QString Bar::soundPath() const
-{
-    return m_panel->soundPathBox->text();
+    const SettingsPanel::Values values = m_panel->values();
+    m_notice.setDetails(values.reminder.value_or(0), values.soundPath);
 }
 
 void Bar::setBehaviour(const TalkBehaviour &behaviour)
 {
     m_behaviour = behaviour;
     m_countdown.setAtZero(behaviour.atZero);
-    if (behaviour.adjust && !menu->addMinuteAction) {
-        menu->addMinuteItems();
-        connect(menu->addMinuteAction, &QAction::triggered, this, &Bar::addMinute);
-        connect(menu->removeMinuteAction, &QAction::triggered, this, &Bar::removeMinute);
+    if (behaviour.adjust && !m_menu->hasMinuteItems()) {
+        m_menu->addMinuteItems();
+        connect(m_menu, &BarMenu::addMinuteChosen, this, &Bar::addMinute);
+        connect(m_menu, &BarMenu::removeMinuteChosen, this, &Bar::removeMinute);
     }
     if (behaviour.colours() || m_digits.hasColours())
         m_digits.setStages(behaviour.stages);
     if (behaviour.colours() && !std::exchange(m_coloursFollowed, true)) {
         // Runs after tick(), and only with colours, so a plain tick costs what it always did.
-        connect(tickTimer, &MetronomeTimer::timeout, this,
+        connect(m_tickTimer, &MetronomeTimer::timeout, this,
                 [this] { m_digits.follow(m_countdown); });
     }
-}
-
-Bar::Settings Bar::settings() const
-{
-    const bool noReminder = m_panel->noReminderBox->checkState() == Qt::Checked;
-    if (!m_settingsApplied)
-        return {SettingsPanel::DefaultMinutes * 60 + SettingsPanel::DefaultSeconds,
-                SettingsPanel::DefaultReminder, noReminder, m_borderless};
-    return {m_countdown.presetMinutes() * 60 + m_countdown.presetSeconds(),
-            m_countdown.reminderSeconds(), noReminder, m_borderless};
-}
-
-void Bar::setBorderless(bool borderless)
-{
-    m_panel->borderlessBox->setChecked(borderless);
-    m_borderless = borderless;
-    // Before the first OK the bar has no frame; OK gives it one unless the box is ticked.
-    if (m_settingsApplied)
-        setBorder(!borderless);
 }
 
 bool Bar::canFollowShow() const
@@ -342,20 +277,19 @@ void Bar::showAdjusted()
 {
     // Landing at or below the reminder point reaches it as a tick would, in step with the
     // ticks; a paused bar reminds on its next tick.
-    if (m_run.isRunning() && m_countdown.takeReminder(m_panel->noReminderBox->checkState()))
-        m_notice.open(m_countdown.totalSecondsLeft(), tickTimer->lastDue());
+    if (m_run.isRunning() && m_countdown.takeReminder(m_panel->values().noReminder))
+        m_notice.open(m_countdown.totalSecondsLeft(), m_tickTimer->lastDue());
     m_digits.drawCountdown(m_countdown);
 }
 
 void Bar::showMenu(const QPoint &globalPos)
 {
-    menu->popup(globalPos);
+    m_menu->popup(globalPos);
 }
 
 bool Bar::eventFilter(QObject *, QEvent *event)
 {
-    if (event->type() == QEvent::MouseButtonPress
-        && m_placement->heightTwips() == Layout::BarExpandedHeight && isVisible()
+    if (event->type() == QEvent::MouseButtonPress && isPanelOpen() && isVisible()
         && !isActiveWindow())
         m_services.windows.lendKeyboard(this);
     return false;

@@ -14,7 +14,7 @@ class BarMenu;
 class BarPlacement;
 class BarSurface;
 class Clock;
-class CommonDialog;
+class FileDialog;
 class MessageBox;
 class MetronomeTimer;
 class NoticeHandle;
@@ -38,7 +38,7 @@ public:
         Clock &clock;
         WindowOps &windows;
         MessageBox &messages;
-        CommonDialog &fileDialog;
+        FileDialog &fileDialog;
         const PictureClip &strip;
         QImage picture; // the gradient behind the digits
     };
@@ -58,7 +58,7 @@ public:
     const TalkBehaviour &behaviour() const { return m_behaviour; }
 
     // The settings the last accepted OK stored (before any, what the panel first offers) and
-    // the no-reminder box, which the tick reads as it is.
+    // the panel's no-reminder value, which the tick reads as it is.
     struct Settings
     {
         int lengthSeconds = 0;
@@ -94,27 +94,16 @@ public:
     // Moves the time left, keeping the tick's schedule; the next tick draws it.
     void setTimeLeft(int minutes, int seconds) { m_countdown.setTimeLeft(minutes, seconds); }
 
-    // What the notice window reads from the bar.
-    QString reminderText() const;
-    QString soundPath() const;
-
-    int heightTwips() const;
+    // The settings panel is uncovered (the bar grown downwards).
+    bool isPanelOpen() const;
     bool hasBorder() const;
+    // The tick timer runs: exactly while the countdown does.
+    bool isTicking() const;
     const Countdown &countdown() const { return m_countdown; }
     const RunState &runState() const { return m_run; }
     SettingsPanel *panel() const { return m_panel; }
     TitleBar *titleBar() const { return m_titleBar; }
     QWidget *surface() const;
-
-    // The layout's names live on as objectName: popmenu, Timer1, Shape1, Image1 to Image5.
-    BarMenu *menu = nullptr;
-    MetronomeTimer *tickTimer = nullptr;
-    ShapeFrame *digitFrame = nullptr;
-    PictureBox *minutesTens = nullptr;
-    PictureBox *minutesUnits = nullptr;
-    PictureBox *colon = nullptr;
-    PictureBox *secondsTens = nullptr;
-    PictureBox *secondsUnits = nullptr;
 
 signals:
     void exited();
@@ -131,6 +120,8 @@ private:
     void showMenu(const QPoint &globalPos);
     void followRunState();
     void showAdjusted();
+    // The notice is told the panel's reminder and sound path whenever they may have changed.
+    void tellNotice();
 
     Services m_services;
     NoticeHandle &m_notice;
@@ -144,6 +135,15 @@ private:
     BarSurface *m_surface = nullptr;
     TitleBar *m_titleBar = nullptr;
     SettingsPanel *m_panel = nullptr;
+    // The layout's names live on as objectName: popmenu, Timer1, Shape1, Image1 to Image5.
+    BarMenu *m_menu = nullptr;
+    MetronomeTimer *m_tickTimer = nullptr;
+    ShapeFrame *m_digitFrame = nullptr;
+    PictureBox *m_minutesTens = nullptr;
+    PictureBox *m_minutesUnits = nullptr;
+    PictureBox *m_colon = nullptr;
+    PictureBox *m_secondsTens = nullptr;
+    PictureBox *m_secondsUnits = nullptr;
     std::unique_ptr<BarPlacement> m_placement;
     std::unique_ptr<ShowFollowing> m_showFollowing;
 };

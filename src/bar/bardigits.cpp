@@ -8,7 +8,7 @@ namespace {
 
 PictureClip stripIn(const QColor &lit, const PictureClip &like)
 {
-    const qreal dpr = like.GraphicCell(0).devicePixelRatio();
+    const qreal dpr = like.cell(0).devicePixelRatio();
     return PictureClip(GlyphStrip::render(dpr, lit), 1, GlyphStrip::Columns);
 }
 
@@ -47,7 +47,7 @@ void BarDigits::drawInColour(int minutes, int seconds, bool over)
 {
     const PictureClip *strip = &stripFor(minutes * 60 + seconds, over);
     if (strip != m_strip && m_colon)
-        m_colon->setPicture(strip->GraphicCell(GlyphStrip::ColonCell));
+        m_colon->setPicture(strip->cell(GlyphStrip::ColonCell));
     m_strip = strip;
     draw(minutes, seconds);
 }

@@ -29,7 +29,8 @@ BarMenu::BarMenu(QWidget *parent)
 {
     setObjectName(QLatin1String(Layout::BarMenuName));
     setTitle(QStringLiteral("R3"));
-    QAction **targets[] = {&startAction, &pauseAction, &separator, &settingsAction, &exitAction};
+    QAction **targets[] = {&m_startAction, &m_pauseAction, &m_separator, &m_settingsAction,
+                           &m_exitAction};
     int i = 0;
     for (const Layout::MenuItem &item : Layout::barMenu()) {
         const QString caption = Layout::translated(item.caption);
@@ -37,15 +38,26 @@ BarMenu::BarMenu(QWidget *parent)
         action->setObjectName(QLatin1String(item.name));
         *targets[i++] = action;
     }
+    connect(m_startAction, &QAction::triggered, this, &BarMenu::startChosen);
+    connect(m_pauseAction, &QAction::triggered, this, &BarMenu::pauseChosen);
+    connect(m_settingsAction, &QAction::triggered, this, &BarMenu::settingsChosen);
+    connect(m_exitAction, &QAction::triggered, this, &BarMenu::exitChosen);
+}
+
+void BarMenu::setOffersContinue(bool offersContinue)
+{
+    m_pauseAction->setText(offersContinue ? continueCaption() : pauseCaption());
 }
 
 void BarMenu::addMinuteItems()
 {
-    if (addMinuteAction)
+    if (m_addMinuteAction)
         return;
-    addMinuteAction = new QAction(addMinuteCaption(), this);
-    addMinuteAction->setObjectName(QStringLiteral("addMinute"));
-    removeMinuteAction = new QAction(removeMinuteCaption(), this);
-    removeMinuteAction->setObjectName(QStringLiteral("removeMinute"));
-    insertActions(separator, {addMinuteAction, removeMinuteAction});
+    m_addMinuteAction = new QAction(addMinuteCaption(), this);
+    m_addMinuteAction->setObjectName(QStringLiteral("addMinute"));
+    m_removeMinuteAction = new QAction(removeMinuteCaption(), this);
+    m_removeMinuteAction->setObjectName(QStringLiteral("removeMinute"));
+    insertActions(m_separator, {m_addMinuteAction, m_removeMinuteAction});
+    connect(m_addMinuteAction, &QAction::triggered, this, &BarMenu::addMinuteChosen);
+    connect(m_removeMinuteAction, &QAction::triggered, this, &BarMenu::removeMinuteChosen);
 }

@@ -18,14 +18,26 @@ public:
 
     explicit BarMenu(QWidget *parent = nullptr);
 
+    // The pause item offers Continue after a pause, else Pause.
+    void setOffersContinue(bool offersContinue);
     // Adds "a minute more" and "a minute less" after Pause/Continue; once only.
     void addMinuteItems();
+    bool hasMinuteItems() const { return m_addMinuteAction != nullptr; }
 
-    QAction *startAction = nullptr;    // qidong
-    QAction *pauseAction = nullptr;    // resum: Pause, or Continue after a pause
-    QAction *separator = nullptr;      // sp
-    QAction *settingsAction = nullptr; // sz
-    QAction *exitAction = nullptr;     // exit
-    QAction *addMinuteAction = nullptr;
-    QAction *removeMinuteAction = nullptr;
+signals:
+    void startChosen();
+    void pauseChosen();
+    void settingsChosen();
+    void exitChosen();
+    void addMinuteChosen();
+    void removeMinuteChosen();
+
+private:
+    QAction *m_startAction = nullptr;    // qidong
+    QAction *m_pauseAction = nullptr;    // resum: Pause, or Continue after a pause
+    QAction *m_separator = nullptr;      // sp
+    QAction *m_settingsAction = nullptr; // sz
+    QAction *m_exitAction = nullptr;     // exit
+    QAction *m_addMinuteAction = nullptr;
+    QAction *m_removeMinuteAction = nullptr;
 };

@@ -2,8 +2,10 @@
 
 #include <QString>
 
-// What OK on the settings panel is to do with the three lists' texts. Worked out before
-// anything is stored, so a refused OK leaves every setting as it was.
+#include <optional>
+
+// What OK on the settings panel is to do with the three lists' numbers (none where nothing is
+// picked). Worked out before anything is stored, so a refused OK leaves every setting as it was.
 struct ApplyDecision
 {
     bool accepted = false;
@@ -13,6 +15,6 @@ struct ApplyDecision
     bool reminderGiven = false; // false: the "0" entry, which means "no reminder"
     qint16 reminderSeconds = 0;
 
-    static ApplyDecision decide(const QString &minutes, const QString &seconds,
-                                const QString &reminder);
+    static ApplyDecision decide(std::optional<int> minutes, std::optional<int> seconds,
+                                std::optional<int> reminder);
 };

@@ -50,7 +50,7 @@ void Countdown::removeMinute()
     setTimeLeft(left / 60, left % 60);
 }
 
-Countdown::TickResult Countdown::tick(Qt::CheckState noReminder)
+Countdown::TickResult Countdown::tick(bool noReminder)
 {
     TickResult result;
     if (m_secondsLeft != 0) {
@@ -70,7 +70,7 @@ Countdown::TickResult Countdown::tick(Qt::CheckState noReminder)
     return result;
 }
 
-Countdown::TickResult Countdown::atZeroTick(Qt::CheckState noReminder)
+Countdown::TickResult Countdown::atZeroTick(bool noReminder)
 {
     TickResult result;
     if (m_over) {
@@ -78,9 +78,9 @@ Countdown::TickResult Countdown::atZeroTick(Qt::CheckState noReminder)
         return result;
     }
     result.timeUp = true;
-    result.openClosingMessage = noReminder == Qt::Checked;
+    result.openClosingMessage = noReminder;
     // A reminder at 0 is the one a bar has before any settings: it asks for nothing here.
-    result.closingMessageOwed = noReminder == Qt::Unchecked && m_reminderSeconds > 0 && !m_reminded;
+    result.closingMessageOwed = !noReminder && m_reminderSeconds > 0 && !m_reminded;
     m_reminded = true; // held at 00:00, the next time-up owes nothing more
     switch (m_atZero) {
     case AtZero::Reset:
@@ -97,10 +97,9 @@ Countdown::TickResult Countdown::atZeroTick(Qt::CheckState noReminder)
     return result;
 }
 
-bool Countdown::takeReminder(Qt::CheckState noReminder)
+bool Countdown::takeReminder(bool noReminder)
 {
-    if (m_reminded || noReminder != Qt::Unchecked || m_over
-        || totalSecondsLeft() > m_reminderSeconds)
+    if (m_reminded || noReminder || m_over || totalSecondsLeft() > m_reminderSeconds)
         return false;
     m_reminded = true;
     return true;

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QtGlobal>
-#include <qnamespace.h>
 
 // The bar's countdown: the talk's preset length, the reminder point and the time left, and the
 // once-a-second step that moves them. Free of widgets, so a whole talk runs in a test.
@@ -27,6 +26,8 @@ public:
     };
 
     static constexpr int MaxSeconds = 99 * 60 + 59;
+    // The countdown moves one second per tick, so whatever ticks it runs at this interval.
+    static constexpr int TickMs = 1000;
 
     qint16 presetMinutes() const { return m_presetMinutes; }
     qint16 presetSeconds() const { return m_presetSeconds; }
@@ -52,18 +53,17 @@ public:
     // A minute less left, down to 00:00, where the next tick is the time-up.
     void removeMinute();
 
-    // `noReminder` is the no-reminder box: checked switches the reminder off and makes the
-    // time-up show the closing message; a greyed box does neither.
-    TickResult tick(Qt::CheckState noReminder);
+    // `noReminder` switches the reminder off and makes the time-up show the closing message.
+    TickResult tick(bool noReminder);
     // The reminder is on and the time left is at or below its point, and its notice has not
     // come yet in this talk: true once, and the talk then counts as reminded. In a plain
     // countdown that is the tick that reaches the point; a minute less, a pause or a reminder
     // as long as the talk cannot skip it. Time back above the point allows it again.
-    bool takeReminder(Qt::CheckState noReminder);
+    bool takeReminder(bool noReminder);
     bool reminded() const { return m_reminded; }
 
 private:
-    TickResult atZeroTick(Qt::CheckState noReminder);
+    TickResult atZeroTick(bool noReminder);
 
     qint16 m_presetMinutes = 0;
     qint16 m_presetSeconds = 0;

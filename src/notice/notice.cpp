@@ -3,12 +3,8 @@
 #include "layout.h"
 #include "metronometimer.h"
 #include "noticewindow.h"
-#include "picturebox.h"
-#include "showtwodigits.h"
 #include "soundplayer.h"
 #include "windowops.h"
-
-#include <QLabel>
 
 #include <cmath>
 
@@ -28,10 +24,9 @@ int halfToEven(int twice)
 
 } // namespace
 
-Notice::Notice(const Services &services, BarReadout bar, QObject *parent)
+Notice::Notice(const Services &services, QObject *parent)
     : QObject(parent)
     , m_services(services)
-    , m_bar(std::move(bar))
 {
     m_services.windows.watchScreen(this, [this](const QRect &, const QRect &) {
         if (isLoaded())
@@ -57,29 +52,30 @@ void Notice::load(int seconds, qint64 dueMs)
     auto *window = new NoticeWindow(m_services.clock);
     m_window = window;
     m_soundOwed = false;
-    connect(window->countTimer, &MetronomeTimer::timeout, this, &Notice::countTick);
-    connect(window->closeTimer, &MetronomeTimer::timeout, this, &Notice::closeTick);
+    connect(window->countTimer(), &MetronomeTimer::timeout, this, &Notice::countTick);
+    connect(window->closeTimer(), &MetronomeTimer::timeout, this, &Notice::closeTick);
 
     m_services.windows.showTopmost(window, centredGeometry());
     m_services.windows.keepOnTop(window);
 
-    window->countTimer->startAt(dueMs);
+    window->countTimer()->startAt(dueMs);
 
     m_counter.load(seconds);
     drawSeconds();
 
-    const QSize digit = Layout::NoticeDigitSize.toPixels().size();
-    for (PictureBox *image : {window->tensDigit, window->unitsDigit}) {
-        image->setStretch(true);
-        image->resize(digit);
-    }
-    window->closeTimer->setEnabled(false);
+    window->stretchDigits();
+    window->closeTimer()->setEnabled(false);
 }
 
 void Notice::drawSeconds()
 {
-    showTwoDigits(m_counter.noticeSeconds(), m_window->tensDigit, m_window->unitsDigit,
-                  m_services.strip);
+    m_window->showSeconds(m_counter.noticeSeconds(), m_services.strip);
+}
+
+void Notice::setDetails(int reminderSeconds, const QString &soundPath)
+{
+    m_reminderSeconds = reminderSeconds;
+    m_soundPath = soundPath;
 }
 
 void Notice::open(int seconds, qint64 dueMs)
@@ -93,8 +89,8 @@ void Notice::open(int seconds, qint64 dueMs)
 
 void Notice::openClosingMessage(qint64 dueMs)
 {
-    // The count behind the message runs from the reminder list's number.
-    const int seconds = m_bar.reminderText().toInt();
+    // The count behind the message runs from the panel's reminder point.
+    const int seconds = m_reminderSeconds;
     if (!isLoaded())
         load(seconds, dueMs);
     m_window->showClosingMessage(closingMessage());
@@ -103,7 +99,7 @@ void Notice::openClosingMessage(qint64 dueMs)
 
 void Notice::follow(int seconds)
 {
-    if (!isLoaded() || !m_window->countTimer->isEnabled())
+    if (!isLoaded() || !m_window->countTimer()->isEnabled())
         return;
     m_counter.follow(seconds);
     drawSeconds();
@@ -117,7 +113,7 @@ void Notice::finish(qint64 dueMs, bool owed)
         load(0, dueMs);
         open(0, dueMs);
     }
-    const MetronomeTimer *count = m_window->countTimer;
+    const MetronomeTimer *count = m_window->countTimer();
     // Counted down in step with the bar, its own tick says thanks at this very moment.
     const bool ownTickDue = m_counter.noticeSeconds() == 0 && count->nextDeadline() <= dueMs;
     if (count->isEnabled() && !ownTickDue)
@@ -128,8 +124,8 @@ void Notice::startClosing(qint64 dueMs)
 {
     m_soundOwed = false;
     m_window->showClosingMessage(closingMessage());
-    m_window->countTimer->setEnabled(false);
-    m_window->closeTimer->startAt(dueMs);
+    m_window->countTimer()->setEnabled(false);
+    m_window->closeTimer()->startAt(dueMs);
 }
 
 void Notice::unload()
@@ -139,8 +135,8 @@ void Notice::unload()
     NoticeWindow *window = m_window.data();
     m_window.clear();
     m_services.sound.stop();
-    window->countTimer->setEnabled(false);
-    window->closeTimer->setEnabled(false);
+    window->countTimer()->setEnabled(false);
+    window->closeTimer()->setEnabled(false);
     window->hide();
     // May run inside one of the window's own timer ticks.
     window->deleteLater();
@@ -154,15 +150,15 @@ void Notice::countTick()
     const NoticeCounter::Step step = m_counter.tick();
     if (step == NoticeCounter::Step::Closing) {
         // The closing delay runs from when this tick was due, like everything else.
-        startClosing(window->countTimer->lastDue());
+        startClosing(window->countTimer()->lastDue());
         return;
     }
     drawSeconds();
     // Ticks missed in a stall come in a burst: their alerts make one sound, at its end.
     m_soundOwed = m_soundOwed || step == NoticeCounter::Step::CountedWithSound;
-    if (m_soundOwed && !window->countTimer->isBehind()) {
+    if (m_soundOwed && !window->countTimer()->isBehind()) {
         m_soundOwed = false;
-        m_services.sound.play(m_bar.soundPath());
+        m_services.sound.play(m_soundPath);
     }
 }
 

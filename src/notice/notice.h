@@ -7,8 +7,6 @@
 #include <QObject>
 #include <QPointer>
 
-#include <functional>
-
 class Clock;
 class NoticeWindow;
 class PictureClip;
@@ -29,16 +27,9 @@ public:
         SoundPlayer &sound;
         const PictureClip &strip;
     };
-    // What the notice reads from the bar, each at the moment it needs it.
-    struct BarReadout
-    {
-        std::function<QString()> reminderText; // the reminder list's text, at load
-        std::function<QString()> soundPath;    // the alert sound's path, at each start
-    };
-
     static QString closingMessage();
 
-    Notice(const Services &services, BarReadout bar, QObject *parent = nullptr);
+    explicit Notice(const Services &services, QObject *parent = nullptr);
     ~Notice() override;
 
     void open(int seconds, qint64 dueMs) override;
@@ -47,6 +38,7 @@ public:
     void finish(qint64 dueMs, bool owed) override;
     void unload() override;
     bool isLoaded() const override { return !m_window.isNull(); }
+    void setDetails(int reminderSeconds, const QString &soundPath) override;
 
     // The on-screen window while loaded, else null.
     NoticeWindow *form() const { return m_window.data(); }
@@ -61,7 +53,8 @@ private:
     void closeTick();
 
     Services m_services;
-    BarReadout m_bar;
+    int m_reminderSeconds = 0;
+    QString m_soundPath;
     NoticeCounter m_counter;
     QPointer<NoticeWindow> m_window;
     bool m_soundOwed = false; // a sound tick came while catching up with missed ticks

@@ -1,9 +1,11 @@
 #include "noticewindow.h"
 
+#include "countdown.h"
 #include "layout.h"
 #include "metronometimer.h"
 #include "picturebox.h"
 #include "shapeframe.h"
+#include "showtwodigits.h"
 #include "textlabel.h"
 
 #include <QFontMetrics>
@@ -40,7 +42,7 @@ MetronomeTimer *makeTimer(const char *name, Clock &clock, QObject *parent)
 {
     auto *timer = new MetronomeTimer(clock, parent);
     timer->setObjectName(QLatin1String(name));
-    timer->setInterval(1000);
+    timer->setInterval(Countdown::TickMs);
     timer->setEnabled(true); // as laid out; the load sets both explicitly
     return timer;
 }
@@ -63,16 +65,17 @@ NoticeWindow::NoticeWindow(Clock &clock, QWidget *parent)
     setAutoFillBackground(true);
 
     const Layout::Control &shape = Layout::noticeControl("Shape1");
-    frame = new ShapeFrame(QColor(QRgb(Layout::NoticeFrameColor)), Layout::NoticeFrameWidth, this);
-    frame->setObjectName(QLatin1String(shape.name));
-    frame->setGeometry(shape.geometry.toPixels());
+    m_frame =
+        new ShapeFrame(QColor(QRgb(Layout::NoticeFrameColor)), Layout::NoticeFrameWidth, this);
+    m_frame->setObjectName(QLatin1String(shape.name));
+    m_frame->setGeometry(shape.geometry.toPixels());
 
-    messageLabel = makeLabel("Label1", this);
-    tensDigit = makeImage("Image1", this);
-    unitsDigit = makeImage("Image2", this);
-    unitLabel = makeLabel("Label2", this);
-    countTimer = makeTimer("Timer1", clock, this);
-    closeTimer = makeTimer("Timer2", clock, this);
+    m_messageLabel = makeLabel("Label1", this);
+    m_tensDigit = makeImage("Image1", this);
+    m_unitsDigit = makeImage("Image2", this);
+    m_unitLabel = makeLabel("Label2", this);
+    m_countTimer = makeTimer("Timer1", clock, this);
+    m_closeTimer = makeTimer("Timer2", clock, this);
 }
 
 QFont NoticeWindow::labelFont()
@@ -90,13 +93,27 @@ QFont NoticeWindow::labelFont()
 
 void NoticeWindow::showClosingMessage(const QString &message)
 {
-    tensDigit->hide();
-    unitsDigit->hide();
-    unitLabel->hide();
+    m_tensDigit->hide();
+    m_unitsDigit->hide();
+    m_unitLabel->hide();
     QFont font = labelFont();
-    const int room = messageLabel->contentsRect().width();
+    const int room = m_messageLabel->contentsRect().width();
     while (font.pointSize() > 8 && QFontMetrics(font).horizontalAdvance(message) > room)
         font.setPointSize(font.pointSize() - 1);
-    messageLabel->setFont(font);
-    messageLabel->setText(message);
+    m_messageLabel->setFont(font);
+    m_messageLabel->setText(message);
+}
+
+void NoticeWindow::showSeconds(int seconds, const PictureClip &strip)
+{
+    showTwoDigits(seconds, m_tensDigit, m_unitsDigit, strip);
+}
+
+void NoticeWindow::stretchDigits()
+{
+    const QSize digit = Layout::NoticeDigitSize.toPixels().size();
+    for (PictureBox *image : {m_tensDigit, m_unitsDigit}) {
+        image->setStretch(true);
+        image->resize(digit);
+    }
 }

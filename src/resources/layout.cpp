@@ -65,11 +65,6 @@ const Control &find(std::span<const Control> a, std::span<const Control> b, cons
 
 } // namespace
 
-std::span<const Control> barDigitArea()
-{
-    return kDigitArea;
-}
-
 std::span<const Control> barSettingsPanel()
 {
     return kSettingsPanel;

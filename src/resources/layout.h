@@ -44,7 +44,6 @@ inline constexpr int BarCollapsedHeight = 2000;
 inline constexpr int BarExpandedHeight = 5200;
 inline constexpr Twips BarClientAsLaidOut{0, 0, 4305, 4905};
 
-std::span<const Control> barDigitArea();
 std::span<const Control> barSettingsPanel();
 const Control &barControl(const char *name); // any control of the bar, by name
 

@@ -98,7 +98,7 @@ QWidget *make(const Layout::Control &c, QWidget *parent)
 
 } // namespace
 
-SettingsPanel::SettingsPanel(QWidget *surface, CommonDialog &dialog, MessageBox &messages,
+SettingsPanel::SettingsPanel(QWidget *surface, FileDialog &dialog, MessageBox &messages,
                              const QString &defaultSoundPath)
     : QObject(surface)
     , m_surface(surface)
@@ -128,59 +128,94 @@ SettingsPanel::SettingsPanel(QWidget *surface, CommonDialog &dialog, MessageBox 
             keepClear(
                 surface->findChild<TextLabel *>(QLatin1String(c.name), Qt::FindDirectChildrenOnly));
     }
-    find(minutesList, "Combo1");
-    find(secondsList, "Combo2");
-    find(reminderList, "Combo3");
-    find(noReminderBox, "Check1");
-    find(soundPathBox, "Text1");
-    find(browseButton, "Command1");
-    find(okButton, "Command2");
-    find(cancelButton, "Command3");
-    find(borderlessBox, "Check2");
+    find(m_minutesList, "Combo1");
+    find(m_secondsList, "Combo2");
+    find(m_reminderList, "Combo3");
+    find(m_noReminderBox, "Check1");
+    find(m_soundPathBox, "Text1");
+    find(m_browseButton, "Command1");
+    find(m_okButton, "Command2");
+    find(m_cancelButton, "Command3");
+    find(m_borderlessBox, "Check2");
 
-    for (QPushButton *b : {browseButton, okButton, cancelButton})
+    for (QPushButton *b : {m_browseButton, m_okButton, m_cancelButton})
         b->installEventFilter(this);
 
-    m_chooser = std::make_unique<SoundChooser>(dialog, messages, soundPathBox, defaultSoundPath);
+    m_chooser = std::make_unique<SoundChooser>(dialog, messages, m_soundPathBox, defaultSoundPath);
 
-    connect(reminderList, &QComboBox::activated, this, &SettingsPanel::reminderPicked);
-    connect(browseButton, &QPushButton::clicked, this, [this] {
+    connect(m_reminderList, &QComboBox::activated, this, &SettingsPanel::reminderPicked);
+    connect(m_browseButton, &QPushButton::clicked, this, [this] {
         m_chooser->choose(m_surface);
         emit dialogClosed();
     });
-    connect(okButton, &QPushButton::clicked, this, &SettingsPanel::okClicked);
-    connect(cancelButton, &QPushButton::clicked, this, &SettingsPanel::cancelClicked);
+    connect(m_okButton, &QPushButton::clicked, this, &SettingsPanel::okClicked);
+    connect(m_cancelButton, &QPushButton::clicked, this, &SettingsPanel::cancelClicked);
+
+    for (QComboBox *list : {m_minutesList, m_secondsList, m_reminderList})
+        connect(list, &QComboBox::currentIndexChanged, this, &SettingsPanel::valuesChanged);
+    for (QCheckBox *box : {m_noReminderBox, m_borderlessBox})
+        connect(box, &QCheckBox::toggled, this, &SettingsPanel::valuesChanged);
+    connect(m_soundPathBox, &QLineEdit::textChanged, this, &SettingsPanel::valuesChanged);
 }
 
 SettingsPanel::~SettingsPanel() = default;
 
 void SettingsPanel::fillLists()
 {
-    for (QComboBox *list : {minutesList, secondsList, reminderList})
+    for (QComboBox *list : {m_minutesList, m_secondsList, m_reminderList})
         list->clear();
     for (int i = 0; i <= 59; ++i) {
         const QString text = QString::number(i);
-        for (QComboBox *list : {minutesList, secondsList, reminderList})
+        for (QComboBox *list : {m_minutesList, m_secondsList, m_reminderList})
             list->addItem(text);
     }
 }
 
 void SettingsPanel::offerMinutesUpTo(int last)
 {
-    for (int i = minutesList->count(); i <= last; ++i)
-        minutesList->addItem(QString::number(i));
+    for (int i = m_minutesList->count(); i <= last; ++i)
+        m_minutesList->addItem(QString::number(i));
 }
 
 void SettingsPanel::showDefaults()
 {
-    pick(minutesList, DefaultMinutes);
-    pick(secondsList, DefaultSeconds);
-    pick(reminderList, DefaultReminder);
+    Values v = values();
+    v.minutes = DefaultMinutes;
+    v.seconds = DefaultSeconds;
+    v.reminder = DefaultReminder;
+    setValues(v);
 }
 
-void SettingsPanel::pick(QComboBox *list, int value)
+namespace {
+
+std::optional<int> picked(const QComboBox *list)
 {
-    list->setCurrentIndex(list->findText(QString::number(value)));
+    if (list->currentIndex() < 0)
+        return std::nullopt;
+    return list->currentText().toInt();
+}
+
+void pick(QComboBox *list, std::optional<int> value)
+{
+    list->setCurrentIndex(value ? list->findText(QString::number(*value)) : -1);
+}
+
+} // namespace
+
+SettingsPanel::Values SettingsPanel::values() const
+{
+    return {picked(m_minutesList),        picked(m_secondsList),        picked(m_reminderList),
+            m_noReminderBox->isChecked(), m_borderlessBox->isChecked(), m_soundPathBox->text()};
+}
+
+void SettingsPanel::setValues(const Values &values)
+{
+    pick(m_minutesList, values.minutes);
+    pick(m_secondsList, values.seconds);
+    pick(m_reminderList, values.reminder);
+    m_noReminderBox->setChecked(values.noReminder);
+    m_borderlessBox->setChecked(values.borderless);
+    m_soundPathBox->setText(values.soundPath);
 }
 
 // Return and Enter press a focused button, as Space does: on the desktop this panel was made
@@ -199,5 +234,5 @@ bool SettingsPanel::eventFilter(QObject *watched, QEvent *event)
 void SettingsPanel::reminderPicked(int index)
 {
     // "0" means no reminder; picking a real reminder point switches the reminder back on.
-    noReminderBox->setChecked(reminderList->itemText(index) == QLatin1String("0"));
+    m_noReminderBox->setChecked(m_reminderList->itemText(index) == QLatin1String("0"));
 }

@@ -1,7 +1,8 @@
 #include "soundchooser.h"
 
-#include "commondialog.h"
+#include "filedialog.h"
 #include "messagebox.h"
+#include "wavprobe.h"
 
 #include <QLineEdit>
 
@@ -12,10 +13,10 @@ QString SoundChooser::dialogTitle()
 
 QString SoundChooser::filter()
 {
-    return tr("声音文件(*.wav)") + QLatin1String("|*.wav");
+    return tr("声音文件(*.wav)");
 }
 
-SoundChooser::SoundChooser(CommonDialog &dialog, MessageBox &messages, QLineEdit *path,
+SoundChooser::SoundChooser(FileDialog &dialog, MessageBox &messages, QLineEdit *path,
                            QString defaultPath)
     : m_dialog(dialog)
     , m_messages(messages)
@@ -25,19 +26,20 @@ SoundChooser::SoundChooser(CommonDialog &dialog, MessageBox &messages, QLineEdit
 
 void SoundChooser::choose(QWidget *parent)
 {
-    m_dialog.setDialogTitle(dialogTitle());
-    m_dialog.setFilter(filter());
-    m_dialog.setInitialFile(m_defaultPath);
-    m_dialog.ShowOpen(parent);
-    const QString name = m_dialog.FileName();
-    if (name.isEmpty()) {
+    // Opens on the file last chosen, at first on the default sound.
+    const QString start = m_lastChosen.isEmpty() ? m_defaultPath : m_lastChosen;
+    const QString answer = m_dialog.getOpenFileName(parent, dialogTitle(), start, filter());
+    if (!answer.isEmpty())
+        m_lastChosen = answer;
+    // A cancelled dialog takes the file last chosen once more, refused or not; before any
+    // choice, the default sound.
+    if (m_lastChosen.isEmpty()) {
         m_path->setText(m_defaultPath);
         return;
     }
-    // Only the last three characters count, case and all.
-    if (!name.endsWith(QLatin1String("wav"), Qt::CaseSensitive)) {
+    if (!WavProbe::hasWavSuffix(m_lastChosen)) {
         m_messages.warning(parent, tr("打开文件"), tr("文件格式不正确"));
         return;
     }
-    m_path->setText(name);
+    m_path->setText(m_lastChosen);
 }

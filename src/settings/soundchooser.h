@@ -3,27 +3,29 @@
 #include <QCoreApplication>
 #include <QString>
 
-class CommonDialog;
+class FileDialog;
 class MessageBox;
 class QLineEdit;
 class QWidget;
 
-// The "..." button beside the sound path: pick a WAV file, or fall back to the default.
+// The "..." button beside the sound path: pick a WAV file, or fall back to the default. The
+// file last chosen is remembered between uses; a cancelled dialog leaves it as it was.
 class SoundChooser
 {
     Q_DECLARE_TR_FUNCTIONS(SoundChooser)
 
 public:
     static QString dialogTitle();
-    static QString filter(); // description|pattern, as CommonDialog takes it
+    static QString filter(); // in Qt's filter syntax
 
-    SoundChooser(CommonDialog &dialog, MessageBox &messages, QLineEdit *path, QString defaultPath);
+    SoundChooser(FileDialog &dialog, MessageBox &messages, QLineEdit *path, QString defaultPath);
 
     void choose(QWidget *parent);
 
 private:
-    CommonDialog &m_dialog;
+    FileDialog &m_dialog;
     MessageBox &m_messages;
     QLineEdit *m_path;
     QString m_defaultPath;
+    QString m_lastChosen;
 };

@@ -30,7 +30,7 @@ PictureClip::PictureClip(const QImage &picture, int rows, int columns)
     }
 }
 
-QPixmap PictureClip::GraphicCell(int index) const
+QPixmap PictureClip::cell(int index) const
 {
     if (index < 0 || index >= m_cells.size())
         return QPixmap();

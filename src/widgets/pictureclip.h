@@ -12,7 +12,7 @@ public:
     explicit PictureClip(const QImage &picture, int rows = 1, int columns = 1);
 
     // Cell `index`, counted left to right, top to bottom; an empty pixmap when out of range.
-    QPixmap GraphicCell(int index) const;
+    QPixmap cell(int index) const;
 
     int cellCount() const { return int(m_cells.size()); }
     QSize cellSize() const { return m_cellSize; } // logical pixels

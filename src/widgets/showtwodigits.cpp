@@ -8,11 +8,11 @@
 void showTwoDigits(int number, PictureBox *tens, PictureBox *units, const PictureClip &strip)
 {
     if (number < 10) {
-        tens->setPicture(strip.GraphicCell(0));
-        units->setPicture(strip.GraphicCell(number));
+        tens->setPicture(strip.cell(0));
+        units->setPicture(strip.cell(number));
         return;
     }
     const QString text = QString::number(number);
-    tens->setPicture(strip.GraphicCell(text.front().digitValue()));
-    units->setPicture(strip.GraphicCell(text.back().digitValue()));
+    tens->setPicture(strip.cell(text.front().digitValue()));
+    units->setPicture(strip.cell(text.back().digitValue()));
 }

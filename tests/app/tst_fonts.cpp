@@ -45,13 +45,13 @@ private:
     {
         BarFixture f(BarFixture::NoticeKind::Real);
         QStringList texts;
-        for (const QAction *action : f.bar->menu->actions()) {
+        for (const QAction *action : f.menu()->actions()) {
             if (!action->isSeparator())
                 texts << action->text();
         }
         f.bar->start();
         f.bar->pauseOrContinue();
-        texts << f.bar->menu->pauseAction->text() << Bar::title();
+        texts << f.menuItem("resum")->text() << Bar::title();
         for (const Layout::Control &c : Layout::barSettingsPanel()) {
             if (const auto *label = f.bar->findChild<QLabel *>(QLatin1String(c.name)))
                 texts << label->text();
@@ -60,14 +60,15 @@ private:
         }
         f.apply(0, 10, QStringLiteral("30"));
         f.dialog.answers = {QStringLiteral("/tmp/talk.mp3")};
-        f.bar->panel()->browseButton->click();
+        f.click("Command1");
         for (const FakeMessageBox::Shown &box : f.messages.shown)
             texts << box.title << box.text;
         texts << f.dialog.lastTitle << f.dialog.lastFilter;
         f.form3->open(30, f.clock.nowMs());
-        texts << f.form3->form()->messageLabel->text() << f.form3->form()->unitLabel->text();
+        texts << noticeParts(f.form3->form()).message->text()
+              << noticeParts(f.form3->form()).unit->text();
         f.form3->openClosingMessage(f.clock.nowMs());
-        texts << f.form3->form()->messageLabel->text();
+        texts << noticeParts(f.form3->form()).message->text();
         QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Ok);
         texts << box.button(QMessageBox::Ok)->text();
         texts << SoundFileCheck::problem(QStringLiteral("a.mp3"))->section(QLatin1Char(' '), 0, 3);
@@ -111,13 +112,13 @@ private slots:
             "启动", "暂停", "设置", "退出", "继续", "演讲倒计时",
             "计时时间：", "分", "秒", "提醒时刻：", "秒", "不提醒", "提醒声音：", "...", "确定", "取消",
             "无边框", "计时", "设置无效，提醒时间大于计时时间", "打开文件", "文件格式不正确",
-            "选择wav文件", "声音文件(*.wav)|*.wav", "剩余", "秒", "时间到，谢谢！", "确定",
+            "选择wav文件", "声音文件(*.wav)", "剩余", "秒", "时间到，谢谢！", "确定",
             "not a WAV file"};
         const QStringList english = {
             "Start", "Pause", "Settings", "Exit", "Continue", "Talk Countdown",
             "Length:", "min", "s", "Reminder:", "s", "No reminder", "Sound:", "...", "OK", "Cancel",
             "No border", "Countdown", "Invalid settings: the reminder is longer than the talk",
-            "Open file", "Wrong file format", "Choose a WAV file", "Sound files (*.wav)|*.wav",
+            "Open file", "Wrong file format", "Choose a WAV file", "Sound files (*.wav)",
             "Left", "s", "Time's up, thank you!", "OK", "not a WAV file"};
         // clang-format on
         QTest::addRow("en") << "en" << QLocale(QLocale::Chinese, QLocale::China) << english;
@@ -199,9 +200,10 @@ private slots:
         }
         f.form3->open(30, f.clock.nowMs());
         const NoticeWindow *notice = f.form3->form();
-        check(notice->messageLabel, notice->messageLabel->text(),
-              notice->tensDigit->x() - notice->messageLabel->x());
-        check(notice->unitLabel, notice->unitLabel->text(), notice->unitLabel->width());
+        check(noticeParts(notice).message, noticeParts(notice).message->text(),
+              noticeParts(notice).tens->x() - noticeParts(notice).message->x());
+        check(noticeParts(notice).unit, noticeParts(notice).unit->text(),
+              noticeParts(notice).unit->width());
         QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1String("; "))));
     }
 

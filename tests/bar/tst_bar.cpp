@@ -54,14 +54,13 @@ private:
             {"red", PictureClip(GlyphStrip::render(1.0, GlyphStrip::Red), 1, 11)}};
         QString digits;
         QSet<QString> colours;
-        for (const PictureBox *box : {f.bar->minutesTens, f.bar->minutesUnits, f.bar->colon,
-                                      f.bar->secondsTens, f.bar->secondsUnits}) {
+        for (const PictureBox *box : {f.image(1), f.image(2), f.image(3), f.image(4), f.image(5)}) {
             const QImage image = box->picture().toImage();
             QChar c = QLatin1Char('?');
             for (const auto &[colour, strip] : strips) {
                 for (int k = 0; k < 11; ++k) {
-                    if (strip.GraphicCell(k).toImage() == image) {
-                        c = k == 10 ? QLatin1Char(':') : QLatin1Char('0' + k);
+                    if (strip.cell(k).toImage() == image) {
+                        c = k == GlyphStrip::ColonCell ? QLatin1Char(':') : QLatin1Char('0' + k);
                         colours << colour;
                     }
                 }
@@ -93,7 +92,7 @@ private slots:
         QCOMPARE(f.windows.shown, QList<QRect>{expected});
         QCOMPARE(f.bar->geometry(), expected);
         QVERIFY(f.windows.keepOnTopCalls > 0);
-        QCOMPARE(f.bar->heightTwips(), 2000);
+        QVERIFY(!f.bar->isPanelOpen());
     }
 
     void controlsAtTheirPlaces_data()
@@ -170,26 +169,30 @@ private slots:
         QCOMPARE(c.reminderSeconds(), qint16(0));
         QCOMPARE(c.minutesLeft(), qint16(0));
         QCOMPARE(c.secondsLeft(), qint16(0));
-        QVERIFY(!f.bar->tickTimer->isEnabled());
-        QCOMPARE(f.bar->tickTimer->objectName(), QStringLiteral("Timer1"));
-        QCOMPARE(f.bar->tickTimer->interval(), 1000);
-        QCOMPARE(f.bar->menu->pauseAction->text(), QStringLiteral("暂停"));
-        QVERIFY(!f.bar->menu->isVisible());
-        SettingsPanel *p = f.bar->panel();
-        QCOMPARE(p->noReminderBox->checkState(), Qt::Unchecked);
-        QCOMPARE(p->borderlessBox->checkState(), Qt::Unchecked);
-        QVERIFY(p->borderlessBox->isEnabled());
+        QVERIFY(!f.bar->isTicking());
+        QCOMPARE(f.tickTimer()->objectName(), QStringLiteral("Timer1"));
+        QCOMPARE(f.tickTimer()->interval(), 1000); // one second of the countdown per tick
+        QCOMPARE(f.menuItem("resum")->text(), QStringLiteral("暂停"));
+        QVERIFY(!f.menu()->isVisible());
+        const SettingsPanel::Values v = f.values();
+        QVERIFY(!v.noReminder);
+        QVERIFY(!v.borderless);
+        QVERIFY(f.bar->findChild<QCheckBox *>(QStringLiteral("Check2"))->isEnabled());
         // The generated sound beside the programs, found through the build tree.
-        QCOMPARE(QFileInfo(p->soundPathBox->text()).canonicalFilePath(),
+        QCOMPARE(QFileInfo(v.soundPath).canonicalFilePath(),
                  QFileInfo(QStringLiteral(QT_TESTCASE_BUILDDIR "/../../bin/blip.wav"))
                      .canonicalFilePath());
-        QVERIFY(p->soundPathBox->text().endsWith(QStringLiteral("/blip.wav")));
+        QVERIFY(v.soundPath.endsWith(QStringLiteral("/blip.wav")));
+        // Start-up tells the notice the reminder point and sound the panel shows.
+        QCOMPARE(f.fakeNotice.reminderSeconds, 30);
+        QCOMPARE(f.fakeNotice.soundPath, v.soundPath);
         QCOMPARE(f.shown(), QStringLiteral("00:00"));
         QCOMPARE(f.bar->windowTitle(), QStringLiteral("演讲倒计时"));
         QVERIFY(!f.bar->hasBorder());
         QVERIFY(f.fakeNotice.calls.isEmpty()); // start-up leaves the notice alone
-        QVERIFY(!p->minutesList->isVisibleTo(f.bar.get())
-                || p->minutesList->mapTo(f.bar.get(), QPoint()).y() >= f.bar->height());
+        const auto *minutes = f.bar->findChild<QComboBox *>(QStringLiteral("Combo1"));
+        QVERIFY(!minutes->isVisibleTo(f.bar.get())
+                || minutes->mapTo(f.bar.get(), QPoint()).y() >= f.bar->height());
     }
 
     void listsHoldZeroToFiftyNine()
@@ -198,10 +201,10 @@ private slots:
         QStringList expected;
         for (int i = 0; i <= 59; ++i)
             expected << QString::number(i);
-        SettingsPanel *p = f.bar->panel();
-        const QList<QPair<QComboBox *, QString>> lists{
-            {p->minutesList, "6"}, {p->secondsList, "0"}, {p->reminderList, "30"}};
-        for (const auto &[combo, current] : lists) {
+        const QList<QPair<const char *, QString>> lists{
+            {"Combo1", "6"}, {"Combo2", "0"}, {"Combo3", "30"}};
+        for (const auto &[name, current] : lists) {
+            const auto *combo = f.bar->findChild<QComboBox *>(QLatin1String(name));
             QStringList items;
             for (int i = 0; i < combo->count(); ++i)
                 items << combo->itemText(i);
@@ -215,13 +218,13 @@ private slots:
     {
         BarFixture f;
         QStringList names, captions;
-        for (QAction *a : f.bar->menu->actions()) {
+        for (QAction *a : f.menu()->actions()) {
             names << a->objectName();
             captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
         }
         QCOMPARE(names, (QStringList{"qidong", "resum", "sp", "sz", "exit"}));
         QCOMPARE(captions, (QStringList{"启动", "暂停", "-", "设置", "退出"}));
-        QCOMPARE(f.bar->menu->objectName(), QStringLiteral("popmenu"));
+        QCOMPARE(f.menu()->objectName(), QStringLiteral("popmenu"));
     }
 
     void runStateTransitions_data()
@@ -257,8 +260,8 @@ private slots:
         BarFixture f; // preset 0:00: the first tick of any run is a time-up
         for (const QString &c : commands)
             command(f, c);
-        QCOMPARE(f.bar->tickTimer->isEnabled(), running);
-        QCOMPARE(f.bar->menu->pauseAction->text(), caption);
+        QCOMPARE(f.bar->isTicking(), running);
+        QCOMPARE(f.menuItem("resum")->text(), caption);
     }
 
     void startLoadsThePresetWithoutRedrawing()
@@ -321,10 +324,10 @@ private slots:
         QCOMPARE(f.shown(), QStringLiteral("00:59"));
         f.clock.advance(59'000);
         QCOMPARE(f.shown(), QStringLiteral("00:00"));
-        QVERIFY(f.bar->tickTimer->isEnabled());
+        QVERIFY(f.bar->isTicking());
         f.clock.advance(1000);
         QCOMPARE(f.shown(), QStringLiteral("01:00"));
-        QVERIFY(!f.bar->tickTimer->isEnabled());
+        QVERIFY(!f.bar->isTicking());
         f.clock.advance(5000);
         QCOMPARE(f.shown(), QStringLiteral("01:00"));
     }
@@ -353,7 +356,7 @@ private slots:
         BarFixture f;
         f.apply(0, seconds, reminder);
         if (noReminder)
-            f.bar->panel()->noReminderBox->setChecked(true);
+            f.setValues([&](SettingsPanel::Values &v) { v.noReminder = true; });
         f.bar->start();
         f.fakeNotice.calls.clear();
         QStringList seen;
@@ -370,7 +373,7 @@ private slots:
     {
         BarFixture f;
         f.apply(0, 5, "0"); // keeps reminderSeconds at 0 and ticks the box
-        f.bar->panel()->noReminderBox->setChecked(false);
+        f.setValues([&](SettingsPanel::Values &v) { v.noReminder = false; });
         f.bar->start();
         f.fakeNotice.calls.clear();
         f.clock.advance(5000);
@@ -387,7 +390,7 @@ private slots:
         f.bar->start();
         f.clock.advance(2000);
         f.clock.jump(5000);
-        f.bar->tickTimer->processDue();
+        f.tickTimer()->processDue();
         QCOMPARE(f.shown(), QStringLiteral("00:53"));
     }
 
@@ -399,7 +402,7 @@ private slots:
         f.bar->openSettings();
         QCOMPARE(f.bar->height(), 347);
         QCOMPARE(f.bar->pos(), topLeft);
-        QVERIFY(f.bar->tickTimer->isEnabled()); // the countdown keeps running
+        QVERIFY(f.bar->isTicking()); // the countdown keeps running
         f.bar->openSettings();
         QCOMPARE(f.bar->height(), 347);
         f.bar->cancelSettings();
@@ -457,7 +460,7 @@ private slots:
         f.clock.advance(2000);
         QCOMPARE(f.shown(), QStringLiteral("00:58"));
         f.bar->cancelSettings();
-        QVERIFY(f.bar->tickTimer->isEnabled());
+        QVERIFY(f.bar->isTicking());
     }
 
     void rightClickOpensTheMenuOnlyOnTheSurface_data()
@@ -495,8 +498,8 @@ private slots:
         // Through the window, so the click finds its widget as a real one would.
         const QPoint at = w->mapTo(f.bar.get(), offset);
         QTest::mouseClick(f.bar->windowHandle(), Qt::MouseButton(button), {}, at);
-        QCOMPARE(f.bar->menu->isVisible(), opens);
-        f.bar->menu->hide();
+        QCOMPARE(f.menu()->isVisible(), opens);
+        f.menu()->hide();
     }
 
     void followsTheScreen_data()
@@ -517,7 +520,7 @@ private slots:
         QFETCH(QPoint, expectedTopRight);
         BarFixture f;
         if (!bordered)
-            f.bar->panel()->borderlessBox->setChecked(true);
+            f.setValues([&](SettingsPanel::Values &v) { v.borderless = true; });
         f.apply(1, 0, "30");
         QCOMPARE(f.bar->hasBorder(), bordered);
         const QSize size = f.bar->size();
@@ -609,13 +612,14 @@ private slots:
         StartOptions::apply(*f.bar, options);
         QCOMPARE(f.shown(), shown);
         QCOMPARE(f.bar->countdown().reminderSeconds(), qint16(reminder));
-        QCOMPARE(f.bar->panel()->noReminderBox->isChecked(), noReminder);
+        QCOMPARE(f.values().noReminder, noReminder);
         QCOMPARE(f.bar->hasBorder(), bordered);
-        QCOMPARE(f.bar->tickTimer->isEnabled(), running);
-        QCOMPARE(f.bar->heightTwips(), 2000);
+        QCOMPARE(f.bar->isTicking(), running);
+        QVERIFY(!f.bar->isPanelOpen());
         QVERIFY(f.messages.shown.isEmpty());
         const int length = options.lengthSeconds.value_or(0);
-        QCOMPARE(f.bar->panel()->minutesList->count(), length >= 3600 ? 100 : 60);
+        QCOMPARE(f.bar->findChild<QComboBox *>(QStringLiteral("Combo1"))->count(),
+                 length >= 3600 ? 100 : 60);
         if (running) {
             f.clock.advance(1000);
             QCOMPARE(f.bar->countdown().secondsLeft(), qint16(length > 0 ? length % 60 - 1 : 0));
@@ -663,7 +667,7 @@ private slots:
         StartOptions::apply(*f.bar, options);
         f.clock.advance(seconds * 1000);
         QCOMPARE(shownInColour(f), shown);
-        QCOMPARE(f.bar->tickTimer->isEnabled(), running);
+        QCOMPARE(f.bar->isTicking(), running);
     }
 
     void overtimeEndsAsTheCountdownWould()
@@ -747,12 +751,11 @@ private slots:
             else if (step == QLatin1String("toggle"))
                 f.bar->toggle();
             else
-                (step == QLatin1String("start") ? f.bar->menu->startAction
-                                                : f.bar->menu->pauseAction)
+                (step == QLatin1String("start") ? f.menuItem("qidong") : f.menuItem("resum"))
                     ->trigger();
         }
         QCOMPARE(f.shown(), shown);
-        QCOMPARE(f.bar->menu->pauseAction->text(), caption);
+        QCOMPARE(f.menuItem("resum")->text(), caption);
         QCOMPARE(f.windows.watchingShows(), watching);
     }
 
@@ -788,12 +791,12 @@ private slots:
         BarFixture f;
         StartOptions::apply(*f.bar, options);
         QStringList got;
-        for (QAction *a : f.bar->menu->actions())
+        for (QAction *a : f.menu()->actions())
             got << a->objectName();
         QCOMPARE(got, names);
         if (options.adjust) {
-            QCOMPARE(f.bar->menu->addMinuteAction->text(), QStringLiteral("加一分钟"));
-            QCOMPARE(f.bar->menu->removeMinuteAction->text(), QStringLiteral("减一分钟"));
+            QCOMPARE(f.menuItem("addMinute")->text(), QStringLiteral("加一分钟"));
+            QCOMPARE(f.menuItem("removeMinute")->text(), QStringLiteral("减一分钟"));
         }
     }
 
@@ -810,14 +813,14 @@ private slots:
         f.clock.advance(15'000);
         QCOMPARE(f.fakeNotice.calls, QStringList{"open 30"});
         QCOMPARE(shownInColour(f), QStringLiteral("00:25 red"));
-        f.bar->menu->addMinuteAction->trigger();
+        f.menuItem("addMinute")->trigger();
         QCOMPARE(f.fakeNotice.calls.last(), QStringLiteral("unload"));
         QCOMPARE(shownInColour(f), QStringLiteral("01:25 cyan"));
         f.clock.advance(54'000);
         QCOMPARE(f.fakeNotice.calls.last(), QStringLiteral("unload"));
         f.clock.advance(1000);
         QCOMPARE(f.fakeNotice.calls.last(), QStringLiteral("open 30"));
-        f.bar->menu->removeMinuteAction->trigger();
+        f.menuItem("removeMinute")->trigger();
         QCOMPARE(shownInColour(f), QStringLiteral("00:00 red"));
     }
 
@@ -849,7 +852,7 @@ private slots:
         f.fakeNotice.calls.clear();
         if (paused)
             f.bar->pauseOrContinue();
-        f.bar->menu->removeMinuteAction->trigger();
+        f.menuItem("removeMinute")->trigger();
         if (paused)
             f.bar->pauseOrContinue();
         f.clock.advance(secondsBefore * 1000); // past the end
@@ -865,7 +868,7 @@ private slots:
         f.bar->exitBar();
         QCOMPARE(exited.count(), 1);
         QCOMPARE(f.fakeNotice.calls, QStringList{"unload"});
-        QVERIFY(!f.bar->tickTimer->isEnabled());
+        QVERIFY(!f.bar->isTicking());
         QVERIFY(!f.bar->isVisible());
     }
 };

@@ -2,7 +2,14 @@
 
 #include <QTest>
 
-// The verdict on OK, from the three lists' texts alone.
+// The verdict on OK, from the three lists' numbers alone; "" stands for an empty list.
+namespace {
+std::optional<int> number(const QString &text)
+{
+    return text.isEmpty() ? std::nullopt : std::optional<int>(text.toInt());
+}
+} // namespace
+
 class TestApplyDecision : public QObject
 {
     Q_OBJECT
@@ -52,7 +59,8 @@ private slots:
         QFETCH(int, presetSeconds);
         QFETCH(bool, reminderGiven);
         QFETCH(int, reminderSeconds);
-        const ApplyDecision d = ApplyDecision::decide(minutes, seconds, reminder);
+        const ApplyDecision d =
+            ApplyDecision::decide(number(minutes), number(seconds), number(reminder));
         QVERIFY(d.accepted);
         QCOMPARE(d.message, QString());
         QCOMPARE(d.presetMinutes, qint16(presetMinutes));
@@ -92,7 +100,8 @@ private slots:
         QFETCH(QString, seconds);
         QFETCH(QString, reminder);
         QFETCH(QString, message);
-        const ApplyDecision d = ApplyDecision::decide(minutes, seconds, reminder);
+        const ApplyDecision d =
+            ApplyDecision::decide(number(minutes), number(seconds), number(reminder));
         QVERIFY(!d.accepted);
         QCOMPARE(d.message, message);
     }

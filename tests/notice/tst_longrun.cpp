@@ -19,8 +19,9 @@ namespace {
 
 bool showsOnlyTheClosingMessage(const NoticeWindow *w)
 {
-    return w->messageLabel->text() == Notice::closingMessage() && !w->tensDigit->isVisible()
-           && !w->unitsDigit->isVisible() && !w->unitLabel->isVisible();
+    return noticeParts(w).message->text() == Notice::closingMessage()
+           && !noticeParts(w).tens->isVisible() && !noticeParts(w).units->isVisible()
+           && !noticeParts(w).unit->isVisible();
 }
 
 QString digitsOf(const PictureClip &strip, const PictureBox *a, const PictureBox *b)
@@ -122,7 +123,7 @@ private slots:
             QCOMPARE(f.sound.stops, showing);
 
             // By now the bar is back at its preset and stopped.
-            QVERIFY2(!f.bar->tickTimer->isEnabled(), where);
+            QVERIFY2(!f.bar->isTicking(), where);
             QCOMPARE(f.shown(), mmss(presetSeconds));
             if (windows < 0)
                 windows = QApplication::topLevelWidgets().size();
@@ -143,13 +144,11 @@ private slots:
         MonotonicClock clock;
         FakeWindowOps windows;
         FakeMessageBox messages;
-        FakeCommonDialog dialog;
+        FakeFileDialog dialog;
         TimedSoundPlayer sound(sinceStart);
         const PictureClip strip(GlyphStrip::render(1.0), 1, GlyphStrip::Columns);
-        std::unique_ptr<Bar> bar;
-        Notice notice({clock, windows, sound, strip},
-                      {[&] { return bar->reminderText(); }, [&] { return bar->soundPath(); }});
-        bar = std::make_unique<Bar>(
+        Notice notice({clock, windows, sound, strip});
+        auto bar = std::make_unique<Bar>(
             Bar::Services{clock, windows, messages, dialog, strip, BarPicture::render(1.0)},
             notice);
         bar->load();
@@ -173,27 +172,32 @@ private slots:
         qint64 noticeLoadedAt = -1;
         QPointer<NoticeWindow> window;
 
+        const auto image = [&](int n) {
+            return bar->findChild<PictureBox *>(QStringLiteral("Image%1").arg(n));
+        };
         const auto barShown = [&] {
-            return digitsOf(strip, bar->minutesTens, bar->minutesUnits) + QLatin1Char(':')
-                   + digitsOf(strip, bar->secondsTens, bar->secondsUnits);
+            return digitsOf(strip, image(1), image(2)) + QLatin1Char(':')
+                   + digitsOf(strip, image(4), image(5));
         };
         const auto noticeTicked = [&] {
             const NoticeWindow *w = notice.form();
-            noticeTicks.append({sinceStart.elapsed(),
-                                w ? digitsOf(strip, w->tensDigit, w->unitsDigit) : QString(),
-                                int(sound.playedAt.size()), w && showsOnlyTheClosingMessage(w),
-                                notice.isLoaded()});
+            noticeTicks.append(
+                {sinceStart.elapsed(),
+                 w ? digitsOf(strip, noticeParts(w).tens, noticeParts(w).units) : QString(),
+                 int(sound.playedAt.size()), w && showsOnlyTheClosingMessage(w),
+                 notice.isLoaded()});
         };
         // Connected after the windows' own handlers, so each sees the state a tick left.
-        connect(bar->tickTimer, &MetronomeTimer::timeout, this, [&] {
-            barTicks.append({sinceStart.elapsed(), barShown(), notice.isLoaded()});
-            if (notice.form() && !window) {
-                window = notice.form();
-                noticeLoadedAt = sinceStart.elapsed();
-                connect(window->countTimer, &MetronomeTimer::timeout, this, noticeTicked);
-                connect(window->closeTimer, &MetronomeTimer::timeout, this, noticeTicked);
-            }
-        });
+        connect(bar->findChild<MetronomeTimer *>(QStringLiteral("Timer1")),
+                &MetronomeTimer::timeout, this, [&] {
+                    barTicks.append({sinceStart.elapsed(), barShown(), notice.isLoaded()});
+                    if (notice.form() && !window) {
+                        window = notice.form();
+                        noticeLoadedAt = sinceStart.elapsed();
+                        connect(window->countTimer(), &MetronomeTimer::timeout, this, noticeTicked);
+                        connect(window->closeTimer(), &MetronomeTimer::timeout, this, noticeTicked);
+                    }
+                });
 
         const auto pick = [&](const char *name, const QString &text) {
             auto *box = bar->findChild<QComboBox *>(QLatin1String(name));
@@ -209,8 +213,7 @@ private slots:
         sinceStart.start();
         bar->start();
         const bool over = QTest::qWaitFor(
-            [&] { return !bar->tickTimer->isEnabled() && window.isNull() && noticeLoadedAt >= 0; },
-            140'000);
+            [&] { return !bar->isTicking() && window.isNull() && noticeLoadedAt >= 0; }, 140'000);
         QVERIFY2(over, qPrintable(QStringLiteral("%1 bar ticks, %2 notice ticks")
                                       .arg(barTicks.size())
                                       .arg(noticeTicks.size())));

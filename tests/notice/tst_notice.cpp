@@ -57,11 +57,12 @@ private:
                 s.unloadTick = k;
                 break;
             }
-            if (!s.closingTick && w->closeTimer->isEnabled()) {
+            if (!s.closingTick && w->closeTimer()->isEnabled()) {
                 s.closingTick = k;
-                s.bareMessage = w->messageLabel->text() == Notice::closingMessage()
-                                && !w->tensDigit->isVisible() && !w->unitsDigit->isVisible()
-                                && !w->unitLabel->isVisible();
+                s.bareMessage = noticeParts(w).message->text() == Notice::closingMessage()
+                                && !noticeParts(w).tens->isVisible()
+                                && !noticeParts(w).units->isVisible()
+                                && !noticeParts(w).unit->isVisible();
             }
             if (!s.closingTick)
                 s.digits << f.noticeShown();
@@ -84,9 +85,10 @@ private:
 
     static bool showsTheLayout(const NoticeWindow *w)
     {
-        return w && w->isVisible() && w->messageLabel->text() == QStringLiteral("剩余")
-               && w->unitLabel->text() == QStringLiteral("秒") && w->tensDigit->isVisible()
-               && w->unitsDigit->isVisible() && w->unitLabel->isVisible();
+        return w && w->isVisible() && noticeParts(w).message->text() == QStringLiteral("剩余")
+               && noticeParts(w).unit->text() == QStringLiteral("秒")
+               && noticeParts(w).tens->isVisible() && noticeParts(w).units->isVisible()
+               && noticeParts(w).unit->isVisible();
     }
 
 private slots:
@@ -117,12 +119,12 @@ private slots:
         QVERIFY(showsTheLayout(w));
         QCOMPARE(f.noticeShown(), digits);
         QCOMPARE(int(f.form3->counter().noticeSeconds()), reminder.toInt());
-        for (const PictureBox *image : {w->tensDigit, w->unitsDigit}) {
+        for (const PictureBox *image : {noticeParts(w).tens, noticeParts(w).units}) {
             QVERIFY(image->stretch());
             QCOMPARE(image->size(), QSize(33, 47));
         }
-        QVERIFY(w->countTimer->isEnabled());
-        QVERIFY(!w->closeTimer->isEnabled());
+        QVERIFY(w->countTimer()->isEnabled());
+        QVERIFY(!w->closeTimer()->isEnabled());
     }
 
     // A stall (the process stopped) past the reminder point: the bar catches up with the missed
@@ -181,7 +183,7 @@ private slots:
         QCOMPARE(f.noticeShown(), QStringLiteral("00"));
         f.clock.advance(600);
         QCOMPARE(f.shown(), QStringLiteral("00:33"));
-        QCOMPARE(f.form3->form()->messageLabel->text(), Notice::closingMessage());
+        QCOMPARE(noticeParts(f.form3->form()).message->text(), Notice::closingMessage());
         const int played = int(f.sound.played.size());
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
@@ -208,7 +210,7 @@ private slots:
         QCOMPARE(s.closingTick, 31);
         QVERIFY(s.bareMessage);
         QCOMPARE(s.unloadTick, 35);
-        QCOMPARE(f.sound.played, QStringList(8, f.bar->soundPath()));
+        QCOMPARE(f.sound.played, QStringList(8, f.values().soundPath));
     }
 
     void laterShowings_data()
@@ -266,26 +268,26 @@ private slots:
         f.clock.advance(seconds * 1000);
         const NoticeWindow *w = f.form3->form();
         QVERIFY(w);
-        const QString label = w->messageLabel->text();
+        const QString label = noticeParts(w).message->text();
         const QString digits = f.noticeShown();
         const qsizetype placed = f.windows.shown.size();
-        const bool closing = w->closeTimer->isEnabled();
-        const qint64 nextTick = (closing ? w->closeTimer : w->countTimer)->nextDeadline();
+        const bool closing = w->closeTimer()->isEnabled();
+        const qint64 nextTick = (closing ? w->closeTimer() : w->countTimer())->nextDeadline();
         openWith(f, "10");
         QCOMPARE(f.form3->form(), w);
         QCOMPARE(f.windows.shown.size(), placed);
-        QCOMPARE(w->messageLabel->text(), label);
+        QCOMPARE(noticeParts(w).message->text(), label);
         QCOMPARE(f.noticeShown(), digits);
-        QCOMPARE(w->closeTimer->isEnabled(), closing);
-        QCOMPARE(w->countTimer->isEnabled(), !closing);
-        QCOMPARE((closing ? w->closeTimer : w->countTimer)->nextDeadline(), nextTick);
+        QCOMPARE(w->closeTimer()->isEnabled(), closing);
+        QCOMPARE(w->countTimer()->isEnabled(), !closing);
+        QCOMPARE((closing ? w->closeTimer() : w->countTimer())->nextDeadline(), nextTick);
     }
 
     void timeUpWithoutReminderShowsOnlyTheMessage()
     {
         Fixture f;
         f.apply(0, 10, "7");
-        f.bar->panel()->noReminderBox->setChecked(true);
+        f.setValues([&](SettingsPanel::Values &v) { v.noReminder = true; });
         f.bar->start();
         f.clock.advance(10'000);
         QVERIFY(!f.form3->isLoaded()); // no reminder on the way
@@ -295,12 +297,12 @@ private slots:
         QVERIFY(w);
         QCOMPARE(f.form3->counter().noticeSeconds(), qint16(7));
         QList<int> sounds;
-        for (int k = 1; w->countTimer->isEnabled(); ++k) {
+        for (int k = 1; w->countTimer()->isEnabled(); ++k) {
             QVERIFY(w->isVisible());
-            QCOMPARE(w->messageLabel->text(), Notice::closingMessage());
-            QVERIFY(!w->tensDigit->isVisible());
-            QVERIFY(!w->unitsDigit->isVisible());
-            QVERIFY(!w->unitLabel->isVisible());
+            QCOMPARE(noticeParts(w).message->text(), Notice::closingMessage());
+            QVERIFY(!noticeParts(w).tens->isVisible());
+            QVERIFY(!noticeParts(w).units->isVisible());
+            QVERIFY(!noticeParts(w).unit->isVisible());
             QVERIFY(k <= 8);
             const qsizetype played = f.sound.played.size();
             f.clock.advance(1000);
@@ -310,7 +312,7 @@ private slots:
                 QCOMPARE(int(f.form3->counter().noticeSeconds()), 7 - k);
         }
         QCOMPARE(sounds, (QList<int>{2, 6}));
-        QCOMPARE(w->messageLabel->text(), Notice::closingMessage());
+        QCOMPARE(noticeParts(w).message->text(), Notice::closingMessage());
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
         f.clock.advance(1000);
@@ -325,15 +327,15 @@ private slots:
         f.clock.advance(5000);
         QPointer<NoticeWindow> w = f.form3->form();
         QVERIFY(w);
-        f.bar->panel()->noReminderBox->setChecked(true);
+        f.setValues([&](SettingsPanel::Values &v) { v.noReminder = true; });
         const qsizetype placed = f.windows.shown.size();
         f.clock.advance(16'000); // time-up on the bar, 16 s into the notice
         QCOMPARE(f.shown(), QStringLiteral("00:20"));
         QVERIFY(w);
         QCOMPARE(f.form3->form(), w.data());
         QCOMPARE(f.windows.shown.size(), placed);
-        QCOMPARE(w->messageLabel->text(), Notice::closingMessage());
-        QVERIFY(!w->tensDigit->isVisible());
+        QCOMPARE(noticeParts(w).message->text(), Notice::closingMessage());
+        QVERIFY(!noticeParts(w).tens->isVisible());
         QCOMPARE(f.form3->counter().noticeSeconds(), qint16(0)); // in step with the bar
         f.clock.advance(3000);
         QVERIFY(f.form3->isLoaded());
@@ -359,12 +361,12 @@ private slots:
             f.form3->openClosingMessage(f.clock.nowMs());
         } else {
             openWith(f, "3");
-            while (f.form3->form() && !f.form3->form()->closeTimer->isEnabled())
+            while (f.form3->form() && !f.form3->form()->closeTimer()->isEnabled())
                 f.clock.advance(1000);
         }
         const NoticeWindow *w = f.form3->form();
         QVERIFY(w);
-        const QLabel *l = w->messageLabel;
+        const QLabel *l = noticeParts(w).message;
         QCOMPARE(l->text(), Notice::closingMessage());
         const int room = l->contentsRect().width();
         QFont font = l->font();
@@ -378,7 +380,7 @@ private slots:
         follow(f);
         QVERIFY(!f.form3->isLoaded());
         openWith(f, "3");
-        QCOMPARE(f.form3->form()->messageLabel->font().pointSize(), 24);
+        QCOMPARE(noticeParts(f.form3->form()).message->font().pointSize(), 24);
     }
 
     void everyLoadStartsFromTheLayout()
@@ -435,12 +437,13 @@ private slots:
         Fixture f;
         openWith(f, "30");
         f.clock.advance(2000);
-        QCOMPARE(f.sound.played, QStringList{f.bar->soundPath()});
+        QCOMPARE(f.sound.played, QStringList{f.values().soundPath});
         f.dialog.answers = {QStringLiteral("/x/bell.wav")};
-        f.bar->panel()->browseButton->click();
+        f.click("Command1");
         f.clock.advance(4000);
         QCOMPARE(f.sound.played.last(), QStringLiteral("/x/bell.wav"));
-        f.bar->panel()->soundPathBox->setText(QStringLiteral("/typed/gong.wav"));
+        f.setValues(
+            [&](SettingsPanel::Values &v) { v.soundPath = QStringLiteral("/typed/gong.wav"); });
         f.clock.advance(4000);
         QCOMPARE(f.sound.played.last(), QStringLiteral("/typed/gong.wav"));
         QCOMPARE(f.sound.played.size(), 3);

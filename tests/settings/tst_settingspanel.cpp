@@ -20,7 +20,7 @@ struct BarState
 {
     qint16 presetMinutes, presetSeconds, reminderSeconds, minutesLeft, secondsLeft;
     QString shown;
-    int heightTwips;
+    bool panelOpen;
     bool running;
     bool bordered;
     QString title;
@@ -36,20 +36,17 @@ struct BarState
 BarState snapshot(BarFixture &f)
 {
     const Countdown &c = f.bar->countdown();
-    return {c.presetMinutes(),    c.presetSeconds(),
-            c.reminderSeconds(),  c.minutesLeft(),
-            c.secondsLeft(),      f.shown(),
-            f.bar->heightTwips(), f.bar->tickTimer->isEnabled(),
-            f.bar->hasBorder(),   f.bar->windowTitle(),
-            f.bar->geometry(),    f.bar->panel()->noReminderBox->isChecked(),
-            f.form3->isLoaded(),  f.noticeShown(),
-            f.sound.stops};
+    return {c.presetMinutes(),    c.presetSeconds(),  c.reminderSeconds(),
+            c.minutesLeft(),      c.secondsLeft(),    f.shown(),
+            f.bar->isPanelOpen(), f.bar->isTicking(), f.bar->hasBorder(),
+            f.bar->windowTitle(), f.bar->geometry(),  f.values().noReminder,
+            f.form3->isLoaded(),  f.noticeShown(),    f.sound.stops};
 }
 
 char *toString(const BarState &s)
 {
     const QString text =
-        QStringLiteral("preset %1:%2 reminder %3 left %4:%5 shown %6 height %7 running %8 "
+        QStringLiteral("preset %1:%2 reminder %3 left %4:%5 shown %6 panel open %7 running %8 "
                        "border %9 title '%10' geometry %11,%12 %13x%14 noReminder %15 "
                        "notice %16 '%17' stops %18")
             .arg(s.presetMinutes)
@@ -58,7 +55,7 @@ char *toString(const BarState &s)
             .arg(s.minutesLeft)
             .arg(s.secondsLeft)
             .arg(s.shown)
-            .arg(s.heightTwips)
+            .arg(s.panelOpen)
             .arg(s.running)
             .arg(s.bordered)
             .arg(s.title)
@@ -143,7 +140,8 @@ private slots:
         f.pick("Combo1", QString::number(minutes));
         f.pick("Combo2", QString::number(seconds));
         f.pick("Combo3", reminder);
-        f.bar->panel()->noReminderBox->setChecked(false); // so only OK can tick it
+        f.setValues(
+            [&](SettingsPanel::Values &v) { v.noReminder = false; }); // so only OK can tick it
         f.bar->applySettings();
         QCOMPARE(f.messages.shown.size(), 0);
         QCOMPARE(f.shown(), shown);
@@ -153,9 +151,9 @@ private slots:
         QCOMPARE(c.reminderSeconds(), qint16(reminderSeconds));
         QCOMPARE(c.minutesLeft(), qint16(0)); // only Start loads the time left
         QCOMPARE(c.secondsLeft(), qint16(0));
-        QCOMPARE(f.bar->panel()->noReminderBox->isChecked(), noReminder);
-        QCOMPARE(f.bar->heightTwips(), 2000);
-        QVERIFY(!f.bar->tickTimer->isEnabled());
+        QCOMPARE(f.values().noReminder, noReminder);
+        QVERIFY(!f.bar->isPanelOpen());
+        QVERIFY(!f.bar->isTicking());
     }
 
     void refusedOkChangesNothing_data()
@@ -177,7 +175,6 @@ private slots:
         QFETCH(QString, reminder);
         QFETCH(QString, message);
         Fixture f;
-        SettingsPanel *p = f.bar->panel();
         f.apply(1, 0, "50"); // framed, reminder at 50
         f.bar->start();
         f.clock.advance(5000);
@@ -185,10 +182,10 @@ private slots:
 
         auto refuse = [&] {
             f.bar->openSettings();
-            p->borderlessBox->setChecked(true); // a border change would show in the snapshot
+            // A border change would show in the snapshot.
+            f.setValues([](SettingsPanel::Values &v) { v.borderless = true; });
             if (minutes < 0) {
-                p->minutesList->setCurrentIndex(-1);
-                p->secondsList->setCurrentIndex(-1);
+                f.setValues([](SettingsPanel::Values &v) { v.minutes = v.seconds = std::nullopt; });
             } else {
                 f.pick("Combo1", QString::number(minutes));
                 f.pick("Combo2", QString::number(seconds));
@@ -234,7 +231,7 @@ private slots:
         QCOMPARE(f.shown(), QStringLiteral("02:25"));
         f.bar->openSettings();
         f.apply(3, 10, "30");
-        QVERIFY(!f.bar->tickTimer->isEnabled());
+        QVERIFY(!f.bar->isTicking());
         QCOMPARE(f.shown(), QStringLiteral("03:10"));
         f.clock.advance(3000);
         QCOMPARE(f.shown(), QStringLiteral("03:10"));
@@ -291,10 +288,10 @@ private slots:
         QFETCH(bool, checkedAfter);
         BarFixture f;
         f.apply(1, 0, "20");
-        f.bar->panel()->noReminderBox->setChecked(checkedBefore);
+        f.setValues([&](SettingsPanel::Values &v) { v.noReminder = checkedBefore; });
         const Countdown before = f.bar->countdown();
         f.pick(qPrintable(combo), text);
-        QCOMPARE(f.bar->panel()->noReminderBox->isChecked(), checkedAfter);
+        QCOMPARE(f.values().noReminder, checkedAfter);
         // A pick waits for OK.
         QCOMPARE(f.bar->countdown().presetMinutes(), before.presetMinutes());
         QCOMPARE(f.bar->countdown().presetSeconds(), before.presetSeconds());
@@ -325,7 +322,7 @@ private slots:
         BarFixture f(BarFixture::NoticeKind::Fake, screen);
         for (bool box : borderless) {
             f.bar->openSettings();
-            f.bar->panel()->borderlessBox->setChecked(box);
+            f.setValues([&](SettingsPanel::Values &v) { v.borderless = box; });
             f.apply(5, 7, "30");
         }
         const bool framed = !borderless.last();
@@ -410,7 +407,7 @@ private slots:
         QTest::keyClick(target, Qt::Key(key));
         QCOMPARE(ok.count(), pressed == QLatin1String("ok") ? 1 : 0);
         QCOMPARE(cancel.count(), pressed == QLatin1String("cancel") ? 1 : 0);
-        QCOMPARE(f.dialog.shownCount, pressed == QLatin1String("choose") ? 1 : 0);
+        QCOMPARE(f.dialog.dirs.size(), pressed == QLatin1String("choose") ? 1 : 0);
     }
 
     void soundChoice_data()
@@ -440,16 +437,18 @@ private slots:
         QFETCH(QString, path);
         QFETCH(int, warnings);
         BarFixture f;
-        SettingsPanel *p = f.bar->panel();
-        p->soundPathBox->setText(QStringLiteral("/typed/by/hand.wav"));
+        f.setValues([](SettingsPanel::Values &v) { v.soundPath = "/typed/by/hand.wav"; });
         f.dialog.answers = answers;
         for (qsizetype i = 0; i < answers.size(); ++i)
-            p->browseButton->click();
-        QCOMPARE(f.dialog.shownCount, answers.size());
+            f.click("Command1");
+        QCOMPARE(f.dialog.dirs.size(), answers.size());
         QCOMPARE(f.dialog.lastTitle, QStringLiteral("选择wav文件"));
-        QCOMPARE(f.dialog.lastFilter, QStringLiteral("声音文件(*.wav)|*.wav"));
-        QCOMPARE(f.dialog.lastInitialFile, defaultSound()); // opens on the default sound
-        QCOMPARE(p->soundPathBox->text(), path.isEmpty() ? defaultSound() : path);
+        QCOMPARE(f.dialog.lastFilter, QStringLiteral("声音文件(*.wav)"));
+        // It opens on the default sound, later on the file last chosen, refused or not.
+        QCOMPARE(f.dialog.dirs.first(), defaultSound());
+        QCOMPARE(f.dialog.dirs.last(), answers.size() > 1 ? answers.first() : defaultSound());
+        QCOMPARE(f.values().soundPath, path.isEmpty() ? defaultSound() : path);
+        QCOMPARE(f.fakeNotice.soundPath, f.values().soundPath); // the notice is told
         QCOMPARE(f.messages.shown.size(), warnings);
         for (const FakeMessageBox::Shown &m : std::as_const(f.messages.shown)) {
             QCOMPARE(m.title, QStringLiteral("打开文件"));

@@ -2,22 +2,24 @@
 
 #include "barpicture.h"
 #include "glyphstrip.h"
+#include "metronometimer.h"
 #include "noticewindow.h"
 #include "picturebox.h"
 #include "settingspanel.h"
 
+#include <QAbstractButton>
+#include <QAction>
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QLabel>
+#include <QMenu>
 
 BarFixture::BarFixture(NoticeKind notice, QRect screen)
     : strip(GlyphStrip::render(1.0), 1, GlyphStrip::Columns)
 {
     windows.screen = screen;
-    if (notice == NoticeKind::Real) {
-        form3 = std::make_unique<Notice>(Notice::Services{clock, windows, sound, strip},
-                                         Notice::BarReadout{[this] { return bar->reminderText(); },
-                                                            [this] { return bar->soundPath(); }});
-    }
+    if (notice == NoticeKind::Real)
+        form3 = std::make_unique<Notice>(Notice::Services{clock, windows, sound, strip});
     bar = std::make_unique<Bar>(
         Bar::Services{clock, windows, messages, dialog, strip, BarPicture::render(1.0)},
         this->notice());
@@ -61,7 +63,7 @@ int cellShown(const PictureClip &strip, const PictureBox *box)
 {
     const qint64 key = box->picture().cacheKey();
     for (int k = 0; k < strip.cellCount(); ++k) {
-        if (strip.GraphicCell(k).cacheKey() == key)
+        if (strip.cell(k).cacheKey() == key)
             return k;
     }
     return -1;
@@ -70,7 +72,7 @@ int cellShown(const PictureClip &strip, const PictureBox *box)
 static QChar digit(const PictureClip &strip, const PictureBox *box)
 {
     const int k = cellShown(strip, box);
-    if (k == 10)
+    if (k == GlyphStrip::ColonCell)
         return QLatin1Char(':');
     return k >= 0 ? QChar(QLatin1Char('0' + k)) : QLatin1Char('?');
 }
@@ -78,10 +80,22 @@ static QChar digit(const PictureClip &strip, const PictureBox *box)
 QString BarFixture::shown() const
 {
     QString text;
-    for (const PictureBox *box :
-         {bar->minutesTens, bar->minutesUnits, bar->colon, bar->secondsTens, bar->secondsUnits})
-        text += digit(strip, box);
+    for (int i = 1; i <= 5; ++i)
+        text += digit(strip, image(i));
     return text;
+}
+
+void BarFixture::setValues(const std::function<void(SettingsPanel::Values &)> &change)
+{
+    SettingsPanel::Values v = values();
+    change(v);
+    bar->panel()->setValues(v);
+}
+
+NoticeParts noticeParts(const NoticeWindow *w)
+{
+    return {child<QLabel>(w, "Label1"), child<QLabel>(w, "Label2"), child<PictureBox>(w, "Image1"),
+            child<PictureBox>(w, "Image2")};
 }
 
 QString BarFixture::noticeShown() const
@@ -89,5 +103,5 @@ QString BarFixture::noticeShown() const
     if (!form3 || !form3->form())
         return QString();
     const NoticeWindow *w = form3->form();
-    return QString(digit(strip, w->tensDigit)) + digit(strip, w->unitsDigit);
+    return QString(digit(strip, noticeParts(w).tens)) + digit(strip, noticeParts(w).units);
 }

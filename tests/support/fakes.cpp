@@ -37,15 +37,13 @@ void FakeWindowOps::setShowCount(int count)
         m_shows.second(count);
 }
 
-void FakeCommonDialog::ShowOpen(QWidget *)
+QString FakeFileDialog::getOpenFileName(QWidget *, const QString &caption, const QString &dir,
+                                        const QString &filter)
 {
-    ++shownCount;
-    lastTitle = DialogTitle();
-    lastFilter = Filter();
-    lastInitialFile = InitialFile();
-    const QString answer = answers.isEmpty() ? QString() : answers.takeFirst();
-    if (!answer.isNull())
-        setFileName(answer);
+    dirs.append(dir);
+    lastTitle = caption;
+    lastFilter = filter;
+    return answers.isEmpty() ? QString() : answers.takeFirst();
 }
 
 void FakeNotice::open(int seconds, qint64)

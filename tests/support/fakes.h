@@ -1,6 +1,6 @@
 #pragma once
 
-#include "commondialog.h"
+#include "filedialog.h"
 #include "messagebox.h"
 #include "noticehandle.h"
 #include "soundplayer.h"
@@ -72,17 +72,17 @@ public:
     }
 };
 
-// Pre-answered file dialog: each ShowOpen takes the next answer; a null answer cancels.
-class FakeCommonDialog final : public CommonDialog
+// Pre-answered file dialog: each opening takes the next answer; a null answer cancels.
+class FakeFileDialog final : public FileDialog
 {
 public:
     QList<QString> answers;
-    int shownCount = 0;
+    QStringList dirs; // where each opening started, in order
     QString lastTitle;
     QString lastFilter;
-    QString lastInitialFile;
 
-    void ShowOpen(QWidget *) override;
+    QString getOpenFileName(QWidget *, const QString &caption, const QString &dir,
+                            const QString &filter) override;
 };
 
 class FakeSoundPlayer final : public SoundPlayer
@@ -107,4 +107,11 @@ public:
     void finish(qint64 dueMs, bool owed) override;
     void unload() override;
     bool isLoaded() const override { return loaded; }
+    void setDetails(int seconds, const QString &path) override
+    {
+        reminderSeconds = seconds;
+        soundPath = path;
+    }
+    int reminderSeconds = -1; // -1: never told
+    QString soundPath;
 };

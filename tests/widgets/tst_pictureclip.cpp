@@ -51,7 +51,7 @@ void TestPictureClip::cellsMatchTheStrip()
     QCOMPARE(clip.cellCount(), 11);
     QCOMPARE(clip.cellSize(), QSize(41, 69));
 
-    const QPixmap got = clip.GraphicCell(cell);
+    const QPixmap got = clip.cell(cell);
     QCOMPARE(got.devicePixelRatio(), dpr);
     const int width = qRound(41 * dpr);
     QCOMPARE(got.size(), QSize(width, qRound(69 * dpr)));
@@ -81,7 +81,7 @@ void TestPictureClip::leftoverColumnBelongsToNoCell()
     const PictureClip clip(strip, 1, GlyphStrip::Columns);
     QCOMPARE(clip.cellCount(), 11);
     for (int k = 0; k < clip.cellCount(); ++k) {
-        const QImage cell = clip.GraphicCell(k).toImage();
+        const QImage cell = clip.cell(k).toImage();
         for (int y = 0; y < cell.height(); ++y)
             for (int x = 0; x < cell.width(); ++x)
                 QVERIFY2(cell.pixel(x, y) != marker,
@@ -103,7 +103,7 @@ void TestPictureClip::gridIsReadRowByRow()
     QCOMPARE(clip.cellCount(), 6);
     QCOMPARE(clip.cellSize(), QSize(10, 5));
     for (int k = 0; k < 6; ++k) {
-        const QImage cell = clip.GraphicCell(k).toImage();
+        const QImage cell = clip.cell(k).toImage();
         QCOMPARE(cell.size(), QSize(10, 5));
         QCOMPARE(cell.pixel(0, 0), qRgb(k / 3 * 100, k % 3 * 100, 7));
         QCOMPARE(cell.pixel(9, 4), qRgb(k / 3 * 100, k % 3 * 100, 7));
@@ -122,8 +122,8 @@ void TestPictureClip::outOfRangeIsNull()
 {
     QFETCH(int, index);
     const PictureClip clip(GlyphStrip::render(1), 1, GlyphStrip::Columns);
-    QVERIFY(clip.GraphicCell(index).isNull());
-    QVERIFY(PictureClip().GraphicCell(0).isNull());
+    QVERIFY(clip.cell(index).isNull());
+    QVERIFY(PictureClip().cell(0).isNull());
 }
 
 QTEST_MAIN(TestPictureClip)

@@ -1,6 +1,6 @@
 #pragma once
 
-#include <QtGlobal>
+#include <QString>
 
 // What the bar does with the notice window. The window loads itself on first use.
 class NoticeHandle
@@ -23,4 +23,9 @@ public:
     // Close the window at once, sound included. Nothing happens when it is not loaded.
     virtual void unload() = 0;
     virtual bool isLoaded() const = 0;
+
+    // What the bar's panel shows now: the reminder point, from which the count behind a
+    // closing message alone runs (read at each load), and the alert sound (read at each
+    // sound). The bar tells it whenever either may have changed.
+    virtual void setDetails(int reminderSeconds, const QString &soundPath) = 0;
 };
