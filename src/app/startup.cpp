@@ -76,7 +76,7 @@ int run(int argc, char *argv[])
     QApplication::setApplicationName(QStringLiteral("talk-countdown"));
     // No display name: Qt would append it to every window title, and the titles are exact.
     QApplication::setApplicationVersion(QStringLiteral(TC_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("io.github.talk_countdown.TalkCountdown"));
+    QApplication::setDesktopFileName(QStringLiteral(TC_APP_ID));
     QApplication::setQuitOnLastWindowClosed(false); // the bar's Exit ends the program
 
     SingleInstance instance(QDBusConnection::sessionBus(), qEnvironmentVariable("XDG_RUNTIME_DIR"));

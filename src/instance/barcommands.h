@@ -3,6 +3,10 @@
 #include <QString>
 #include <QStringList>
 
+// How long a later start waits for the running bar's answer. The bar answers at once (it never
+// opens a window for a request), so this only tells a hung bar from a busy machine.
+inline constexpr int ReplyTimeoutMs = 10000;
+
 // A running bar's answer to a request from a later start of the program.
 struct CommandReply
 {

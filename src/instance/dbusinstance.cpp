@@ -5,19 +5,19 @@
 #include <QDBusMessage>
 #include <QDBusReply>
 
-const QString DBusInstance::ServiceName = QStringLiteral("io.github.talk_countdown.TalkCountdown");
-const QString DBusInstance::ObjectPath = QStringLiteral("/io/github/talk_countdown/TalkCountdown");
+const QString DBusInstance::ServiceName = QStringLiteral(TC_APP_ID);
+// The name as a path: /io/github/talk_countdown/TalkCountdown.
+const QString DBusInstance::ObjectPath = u'/' + QString(ServiceName).replace(u'.', u'/');
 const QString DBusInstance::InterfaceName = ServiceName;
 const QString DBusInstance::RefusedError = ServiceName + QStringLiteral(".Error.Refused");
 const QString DBusInstance::InvalidError = ServiceName + QStringLiteral(".Error.Invalid");
 
 namespace {
 
-// The object on the bus: its slots are the interface's methods.
+// The object on the bus: its slots are the methods of the interface it is registered with.
 class BusObject final : public QObject, protected QDBusContext
 {
     Q_OBJECT
-    Q_CLASSINFO("D-Bus Interface", "io.github.talk_countdown.TalkCountdown")
 
 public:
     BarCommands *commands = nullptr;
@@ -73,7 +73,8 @@ InstanceChannel::Claim DBusInstance::claim()
     }
     // The object goes up first, so a later start that finds the name finds its methods too.
     auto object = std::make_unique<BusObject>();
-    if (!m_bus.registerObject(ObjectPath, object.get(), QDBusConnection::ExportAllSlots)) {
+    if (!m_bus.registerObject(ObjectPath, InterfaceName, object.get(),
+                              QDBusConnection::ExportAllSlots)) {
         m_error = QStringLiteral("the path %1 is in use on this connection").arg(ObjectPath);
         return Claim::Failed;
     }

@@ -21,7 +21,7 @@ public:
     static const QString InvalidError; // the request itself was wrong
 
     // `timeoutMs`: how long a later start waits for the running bar to answer.
-    explicit DBusInstance(const QDBusConnection &bus, int timeoutMs = 10000);
+    explicit DBusInstance(const QDBusConnection &bus, int timeoutMs = ReplyTimeoutMs);
     ~DBusInstance() override;
 
     Claim claim() override;

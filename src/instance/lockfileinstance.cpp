@@ -3,8 +3,7 @@
 #include <QDir>
 
 LockFileInstance::LockFileInstance(const QString &directory)
-    : m_path(
-        QDir(directory).filePath(QStringLiteral("io.github.talk_countdown.TalkCountdown.lock")))
+    : m_path(QDir(directory).filePath(QStringLiteral(TC_APP_ID ".lock")))
     , m_lock(m_path)
 {
     // A lock is stale only when the bar that took it is gone, however long it has run.

@@ -30,7 +30,7 @@ public:
     // `runtimeDir` is $XDG_RUNTIME_DIR (empty when unset); `timeoutMs` how long to wait for the
     // running bar's answer.
     explicit SingleInstance(const QDBusConnection &bus, const QString &runtimeDir,
-                            int timeoutMs = 10000);
+                            int timeoutMs = ReplyTimeoutMs);
     ~SingleInstance();
 
     // `forward`: what the running bar is asked to do, as BarCommands::ArgumentsVerb carries it

@@ -1,13 +1,14 @@
 #include "soundfilecheck.h"
 
+#include "soundfilename.h"
+
 #include <QFileInfo>
 
 namespace SoundFileCheck {
 
 std::optional<QString> problem(const QString &path)
 {
-    // As on the panel: only the name's last three characters count, case and all.
-    if (!path.endsWith(QLatin1String("wav"), Qt::CaseSensitive))
+    if (!SoundFileName::isWav(path))
         return QStringLiteral("not a WAV file (the name must end in wav)");
     const QFileInfo info(path);
     if (!info.exists())

@@ -21,11 +21,4 @@ enum class Verdict {
 
 Verdict probe(const QString &path);
 
-// Whether a name is taken for a WAV file before anything is read: only its last three
-// characters count, case and all, so "talk.wav" and "talkwav" pass and "TALK.WAV" does not.
-inline bool hasWavSuffix(const QString &path)
-{
-    return path.endsWith(QLatin1String("wav"), Qt::CaseSensitive);
-}
-
 } // namespace WavProbe

@@ -2,7 +2,7 @@
 
 #include "filedialog.h"
 #include "messagebox.h"
-#include "wavprobe.h"
+#include "soundfilename.h"
 
 #include <QLineEdit>
 
@@ -37,7 +37,7 @@ void SoundChooser::choose(QWidget *parent)
         m_path->setText(m_defaultPath);
         return;
     }
-    if (!WavProbe::hasWavSuffix(m_lastChosen)) {
+    if (!SoundFileName::isWav(m_lastChosen)) {
         m_messages.warning(parent, tr("打开文件"), tr("文件格式不正确"));
         return;
     }
