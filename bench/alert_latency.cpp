@@ -294,7 +294,7 @@ int main(int argc, char *argv[])
     qint16 phase = 0;
 
     auto hook = [&] {
-        NoticeWindow *form = notice.form();
+        NoticeWindow *form = notice.window();
         if (!form || form == hooked)
             return;
         hooked = form;
@@ -314,7 +314,7 @@ int main(int argc, char *argv[])
                 // The showing has counted out: close it before its closing message, once any
                 // alert of this last second has played (closing stops the sound).
                 QTimer::singleShot(800, &app, [&, form = QPointer<NoticeWindow>(form)] {
-                    if (form && notice.form() == form)
+                    if (form && notice.window() == form)
                         notice.unload();
                 });
             }

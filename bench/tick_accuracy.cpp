@@ -152,7 +152,7 @@ int main(int argc, char *argv[])
     });
     QObject::connect(tickTimer, &MetronomeTimer::timeout, &bar, &Bar::tick);
     QObject::connect(tickTimer, &MetronomeTimer::timeout, &app, [&] {
-        NoticeWindow *form = notice.form();
+        NoticeWindow *form = notice.window();
         if (form && form != shown) {
             // This tick reached the reminder and loaded a fresh notice window.
             shown = form;

@@ -189,7 +189,7 @@ int main(int argc, char *argv[])
         notice.open(Reminder, clock.nowMs());
         settle();
         ++showings;
-        NoticeWindow *form = notice.form();
+        NoticeWindow *form = notice.window();
         PaintCounter paints;
         form->findChild<PictureBox *>(QStringLiteral("Image2"))->installEventFilter(&paints);
         for (int i = 0; i < warmUp && notice.counter().noticeSeconds() > 0; ++i)

@@ -41,7 +41,7 @@ public:
     void setDetails(int reminderSeconds, const QString &soundPath) override;
 
     // The on-screen window while loaded, else null.
-    NoticeWindow *form() const { return m_window.data(); }
+    NoticeWindow *window() const { return m_window.data(); }
     const NoticeCounter &counter() const { return m_counter; }
 
 private:

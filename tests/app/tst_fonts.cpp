@@ -64,11 +64,11 @@ private:
         for (const FakeMessageBox::Shown &box : f.messages.shown)
             texts << box.title << box.text;
         texts << f.dialog.lastTitle << f.dialog.lastFilter;
-        f.form3->open(30, f.clock.nowMs());
-        texts << noticeParts(f.form3->form()).message->text()
-              << noticeParts(f.form3->form()).unit->text();
-        f.form3->openClosingMessage(f.clock.nowMs());
-        texts << noticeParts(f.form3->form()).message->text();
+        f.realNotice->open(30, f.clock.nowMs());
+        texts << noticeParts(f.realNotice->window()).message->text()
+              << noticeParts(f.realNotice->window()).unit->text();
+        f.realNotice->openClosingMessage(f.clock.nowMs());
+        texts << noticeParts(f.realNotice->window()).message->text();
         QMessageBox box(QMessageBox::Warning, QString(), QString(), QMessageBox::Ok);
         texts << box.button(QMessageBox::Ok)->text();
         texts << SoundFileCheck::problem(QStringLiteral("a.mp3"))->section(QLatin1Char(' '), 0, 3);
@@ -198,8 +198,8 @@ private slots:
                 check(w, b->text(), r.width());
             }
         }
-        f.form3->open(30, f.clock.nowMs());
-        const NoticeWindow *notice = f.form3->form();
+        f.realNotice->open(30, f.clock.nowMs());
+        const NoticeWindow *notice = f.realNotice->window();
         check(noticeParts(notice).message, noticeParts(notice).message->text(),
               noticeParts(notice).tens->x() - noticeParts(notice).message->x());
         check(noticeParts(notice).unit, noticeParts(notice).unit->text(),

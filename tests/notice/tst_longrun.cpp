@@ -88,12 +88,12 @@ private slots:
             f.apply(presetSeconds / 60, presetSeconds % 60, reminderText);
             f.bar->start();
             f.clock.advance(qint64(openTick - 1) * 1000);
-            QVERIFY2(!f.form3->isLoaded(), where);
+            QVERIFY2(!f.realNotice->isLoaded(), where);
             f.clock.advance(1000);
-            QVERIFY2(f.form3->isLoaded(), where);
+            QVERIFY2(f.realNotice->isLoaded(), where);
             QCOMPARE(f.shown(), mmss(reminder));
             QCOMPARE(f.noticeShown(), twoDigits(reminder));
-            QPointer<NoticeWindow> window = f.form3->form();
+            QPointer<NoticeWindow> window = f.realNotice->window();
 
             for (int tick = 1; tick <= reminder; ++tick) {
                 const qsizetype played = f.sound.played.size();
@@ -108,16 +108,16 @@ private slots:
                 if (rang)
                     lastSound = counted;
             }
-            const qint16 soundTicks = f.form3->counter().soundTicks();
+            const qint16 soundTicks = f.realNotice->counter().soundTicks();
             QVERIFY2(soundTicks >= 0 && soundTicks < NoticeCounter::SoundTicksWrap, where);
 
             // The closing tick; the bar's time-up falls on it too.
             f.clock.advance(1000);
             QVERIFY2(window && showsOnlyTheClosingMessage(window), where);
             f.clock.advance(3000);
-            QVERIFY2(f.form3->isLoaded(), where);
+            QVERIFY2(f.realNotice->isLoaded(), where);
             f.clock.advance(1000);
-            QVERIFY2(!f.form3->isLoaded(), where);
+            QVERIFY2(!f.realNotice->isLoaded(), where);
             QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
             QVERIFY2(window.isNull(), where); // the closed window is really gone
             QCOMPARE(f.sound.stops, showing);
@@ -180,7 +180,7 @@ private slots:
                    + digitsOf(strip, image(4), image(5));
         };
         const auto noticeTicked = [&] {
-            const NoticeWindow *w = notice.form();
+            const NoticeWindow *w = notice.window();
             noticeTicks.append(
                 {sinceStart.elapsed(),
                  w ? digitsOf(strip, noticeParts(w).tens, noticeParts(w).units) : QString(),
@@ -191,8 +191,8 @@ private slots:
         connect(bar->findChild<MetronomeTimer *>(QStringLiteral("Timer1")),
                 &MetronomeTimer::timeout, this, [&] {
                     barTicks.append({sinceStart.elapsed(), barShown(), notice.isLoaded()});
-                    if (notice.form() && !window) {
-                        window = notice.form();
+                    if (notice.window() && !window) {
+                        window = notice.window();
                         noticeLoadedAt = sinceStart.elapsed();
                         connect(window->countTimer(), &MetronomeTimer::timeout, this, noticeTicked);
                         connect(window->closeTimer(), &MetronomeTimer::timeout, this, noticeTicked);

@@ -52,7 +52,7 @@ private:
             f.clock.advance(1000);
             if (f.sound.played.size() > played)
                 s.sounds << k;
-            const NoticeWindow *w = f.form3->form();
+            const NoticeWindow *w = f.realNotice->window();
             if (!w) {
                 s.unloadTick = k;
                 break;
@@ -80,7 +80,7 @@ private:
 
     static void openWith(BarFixture &f, const QString &reminder)
     {
-        f.form3->open(reminder.toInt(), f.clock.nowMs());
+        f.realNotice->open(reminder.toInt(), f.clock.nowMs());
     }
 
     static bool showsTheLayout(const NoticeWindow *w)
@@ -114,11 +114,11 @@ private slots:
         QFETCH(QString, digits);
         Fixture f;
         openWith(f, reminder);
-        const NoticeWindow *w = f.form3->form();
+        const NoticeWindow *w = f.realNotice->window();
         QVERIFY(w);
         QVERIFY(showsTheLayout(w));
         QCOMPARE(f.noticeShown(), digits);
-        QCOMPARE(int(f.form3->counter().noticeSeconds()), reminder.toInt());
+        QCOMPARE(int(f.realNotice->counter().noticeSeconds()), reminder.toInt());
         for (const PictureBox *image : {noticeParts(w).tens, noticeParts(w).units}) {
             QVERIFY(image->stretch());
             QCOMPARE(image->size(), QSize(33, 47));
@@ -183,12 +183,12 @@ private slots:
         QCOMPARE(f.noticeShown(), QStringLiteral("00"));
         f.clock.advance(600);
         QCOMPARE(f.shown(), QStringLiteral("00:33"));
-        QCOMPARE(noticeParts(f.form3->form()).message->text(), Notice::closingMessage());
+        QCOMPARE(noticeParts(f.realNotice->window()).message->text(), Notice::closingMessage());
         const int played = int(f.sound.played.size());
         f.clock.advance(3000);
-        QVERIFY(f.form3->isLoaded());
+        QVERIFY(f.realNotice->isLoaded());
         f.clock.advance(1000);
-        QVERIFY(!f.form3->isLoaded());
+        QVERIFY(!f.realNotice->isLoaded());
         QCOMPARE(f.sound.played.size(), played); // no alert behind the message
     }
 
@@ -198,10 +198,10 @@ private slots:
         f.apply(1, 0, "30");
         f.bar->start();
         f.clock.advance(29'000);
-        QVERIFY(!f.form3->isLoaded());
+        QVERIFY(!f.realNotice->isLoaded());
         f.clock.advance(1000);
         QCOMPARE(f.shown(), QStringLiteral("00:30"));
-        QVERIFY(f.form3->isLoaded());
+        QVERIFY(f.realNotice->isLoaded());
         QCOMPARE(f.noticeShown(), QStringLiteral("30"));
 
         const Showing s = follow(f);
@@ -243,7 +243,7 @@ private slots:
         }
         f.sound.played.clear();
         openWith(f, reminder);
-        QVERIFY(showsTheLayout(f.form3->form()));
+        QVERIFY(showsTheLayout(f.realNotice->window()));
         const Showing s = follow(f);
         QCOMPARE(s.digits, countingDown(reminder.toInt()));
         QCOMPARE(s.sounds, sounds);
@@ -266,7 +266,7 @@ private slots:
         Fixture f;
         openWith(f, "30");
         f.clock.advance(seconds * 1000);
-        const NoticeWindow *w = f.form3->form();
+        const NoticeWindow *w = f.realNotice->window();
         QVERIFY(w);
         const QString label = noticeParts(w).message->text();
         const QString digits = f.noticeShown();
@@ -274,7 +274,7 @@ private slots:
         const bool closing = w->closeTimer()->isEnabled();
         const qint64 nextTick = (closing ? w->closeTimer() : w->countTimer())->nextDeadline();
         openWith(f, "10");
-        QCOMPARE(f.form3->form(), w);
+        QCOMPARE(f.realNotice->window(), w);
         QCOMPARE(f.windows.shown.size(), placed);
         QCOMPARE(noticeParts(w).message->text(), label);
         QCOMPARE(f.noticeShown(), digits);
@@ -290,12 +290,12 @@ private slots:
         f.setValues([&](SettingsPanel::Values &v) { v.noReminder = true; });
         f.bar->start();
         f.clock.advance(10'000);
-        QVERIFY(!f.form3->isLoaded()); // no reminder on the way
+        QVERIFY(!f.realNotice->isLoaded()); // no reminder on the way
         f.clock.advance(1000);
         QCOMPARE(f.shown(), QStringLiteral("00:10"));
-        const NoticeWindow *w = f.form3->form();
+        const NoticeWindow *w = f.realNotice->window();
         QVERIFY(w);
-        QCOMPARE(f.form3->counter().noticeSeconds(), qint16(7));
+        QCOMPARE(f.realNotice->counter().noticeSeconds(), qint16(7));
         QList<int> sounds;
         for (int k = 1; w->countTimer()->isEnabled(); ++k) {
             QVERIFY(w->isVisible());
@@ -309,14 +309,14 @@ private slots:
             if (f.sound.played.size() > played)
                 sounds << k;
             if (k <= 7)
-                QCOMPARE(int(f.form3->counter().noticeSeconds()), 7 - k);
+                QCOMPARE(int(f.realNotice->counter().noticeSeconds()), 7 - k);
         }
         QCOMPARE(sounds, (QList<int>{2, 6}));
         QCOMPARE(noticeParts(w).message->text(), Notice::closingMessage());
         f.clock.advance(3000);
-        QVERIFY(f.form3->isLoaded());
+        QVERIFY(f.realNotice->isLoaded());
         f.clock.advance(1000);
-        QVERIFY(!f.form3->isLoaded());
+        QVERIFY(!f.realNotice->isLoaded());
     }
 
     void timeUpWhileTheReminderIsStillOpen()
@@ -325,22 +325,22 @@ private slots:
         f.apply(0, 20, "15");
         f.bar->start();
         f.clock.advance(5000);
-        QPointer<NoticeWindow> w = f.form3->form();
+        QPointer<NoticeWindow> w = f.realNotice->window();
         QVERIFY(w);
         f.setValues([&](SettingsPanel::Values &v) { v.noReminder = true; });
         const qsizetype placed = f.windows.shown.size();
         f.clock.advance(16'000); // time-up on the bar, 16 s into the notice
         QCOMPARE(f.shown(), QStringLiteral("00:20"));
         QVERIFY(w);
-        QCOMPARE(f.form3->form(), w.data());
+        QCOMPARE(f.realNotice->window(), w.data());
         QCOMPARE(f.windows.shown.size(), placed);
         QCOMPARE(noticeParts(w).message->text(), Notice::closingMessage());
         QVERIFY(!noticeParts(w).tens->isVisible());
-        QCOMPARE(f.form3->counter().noticeSeconds(), qint16(0)); // in step with the bar
+        QCOMPARE(f.realNotice->counter().noticeSeconds(), qint16(0)); // in step with the bar
         f.clock.advance(3000);
-        QVERIFY(f.form3->isLoaded());
+        QVERIFY(f.realNotice->isLoaded());
         f.clock.advance(1000);
-        QVERIFY(!f.form3->isLoaded());
+        QVERIFY(!f.realNotice->isLoaded());
     }
 
     void closingMessageIsShownWhole_data()
@@ -358,13 +358,13 @@ private slots:
         Fixture f;
         f.pick("Combo3", "3");
         if (fromTheBar) {
-            f.form3->openClosingMessage(f.clock.nowMs());
+            f.realNotice->openClosingMessage(f.clock.nowMs());
         } else {
             openWith(f, "3");
-            while (f.form3->form() && !f.form3->form()->closeTimer()->isEnabled())
+            while (f.realNotice->window() && !f.realNotice->window()->closeTimer()->isEnabled())
                 f.clock.advance(1000);
         }
-        const NoticeWindow *w = f.form3->form();
+        const NoticeWindow *w = f.realNotice->window();
         QVERIFY(w);
         const QLabel *l = noticeParts(w).message;
         QCOMPARE(l->text(), Notice::closingMessage());
@@ -378,19 +378,19 @@ private slots:
         QVERIFY(font.pointSize() > 24 || QFontMetrics(font).horizontalAdvance(l->text()) > room);
 
         follow(f);
-        QVERIFY(!f.form3->isLoaded());
+        QVERIFY(!f.realNotice->isLoaded());
         openWith(f, "3");
-        QCOMPARE(noticeParts(f.form3->form()).message->font().pointSize(), 24);
+        QCOMPARE(noticeParts(f.realNotice->window()).message->font().pointSize(), 24);
     }
 
     void everyLoadStartsFromTheLayout()
     {
         Fixture f;
         f.pick("Combo3", "3");
-        f.form3->openClosingMessage(f.clock.nowMs());
+        f.realNotice->openClosingMessage(f.clock.nowMs());
         QVERIFY(follow(f).unloadTick > 0);
         openWith(f, "3");
-        QVERIFY(showsTheLayout(f.form3->form()));
+        QVERIFY(showsTheLayout(f.realNotice->window()));
         QCOMPARE(f.noticeShown(), QStringLiteral("03"));
     }
 
@@ -412,23 +412,23 @@ private slots:
         f.apply(1, 0, "30");
         f.bar->start();
         f.clock.advance(30'000 + seconds * 1000);
-        QPointer<NoticeWindow> w = f.form3->form();
+        QPointer<NoticeWindow> w = f.realNotice->window();
         QVERIFY(w);
-        const NoticeCounter counters = f.form3->counter();
+        const NoticeCounter counters = f.realNotice->counter();
         const qsizetype played = f.sound.played.size();
         QVERIFY(played > 0);
         if (command == QLatin1String("start"))
             f.bar->start();
         else
             f.bar->applySettings();
-        QVERIFY(!f.form3->isLoaded());
+        QVERIFY(!f.realNotice->isLoaded());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         QVERIFY(w.isNull());
         QCOMPARE(f.sound.stops, 1);
-        QCOMPARE(f.form3->counter().soundTicks(), counters.soundTicks());
-        QCOMPARE(f.form3->counter().closeTicks(), counters.closeTicks());
+        QCOMPARE(f.realNotice->counter().soundTicks(), counters.soundTicks());
+        QCOMPARE(f.realNotice->counter().closeTicks(), counters.closeTicks());
         f.clock.advance(10'000);
-        QVERIFY(!f.form3->isLoaded());
+        QVERIFY(!f.realNotice->isLoaded());
         QCOMPARE(f.sound.played.size(), played);
     }
 
@@ -455,7 +455,7 @@ private slots:
         f.apply(1, 0, "30");
         f.bar->start();
         f.clock.advance(30'000);
-        QVERIFY(f.form3->isLoaded());
+        QVERIFY(f.realNotice->isLoaded());
         f.bar->pauseOrContinue();
         const Showing s = follow(f);
         QCOMPARE(s.digits, countingDown(30));
@@ -490,8 +490,8 @@ private slots:
         openWith(f, "30");
         const QRect expected(topLeft, QSize(230, 90));
         QCOMPARE(f.windows.shown, QList<QRect>{expected});
-        QVERIFY(f.form3->form());
-        QCOMPARE(f.form3->form()->geometry(), expected);
+        QVERIFY(f.realNotice->window());
+        QCOMPARE(f.realNotice->window()->geometry(), expected);
     }
 
     void screenIsReadAtEveryLoad()
@@ -501,8 +501,8 @@ private slots:
         QVERIFY(follow(f).unloadTick > 0);
         f.windows.screen = QRect(0, 0, 1280, 1024);
         openWith(f, "0");
-        QVERIFY(f.form3->form());
-        QCOMPARE(f.form3->form()->geometry(), QRect(525, 467, 230, 90));
+        QVERIFY(f.realNotice->window());
+        QCOMPARE(f.realNotice->window()->geometry(), QRect(525, 467, 230, 90));
     }
 
     void followsAScreenChangeWhileShown()
@@ -510,7 +510,7 @@ private slots:
         Fixture f;
         openWith(f, "30");
         f.windows.changeScreen(QRect(0, 0, 1280, 1024));
-        QCOMPARE(f.form3->form()->geometry(), QRect(525, 467, 230, 90));
+        QCOMPARE(f.realNotice->window()->geometry(), QRect(525, 467, 230, 90));
     }
 
     void appearance_data()
@@ -525,7 +525,7 @@ private slots:
         QFETCH(QString, label);
         Fixture f;
         openWith(f, "30");
-        NoticeWindow *w = f.form3->form();
+        NoticeWindow *w = f.realNotice->window();
         QVERIFY(w);
         auto *l = w->findChild<QLabel *>(label);
         QVERIFY(l);

@@ -36,11 +36,11 @@ struct BarState
 BarState snapshot(BarFixture &f)
 {
     const Countdown &c = f.bar->countdown();
-    return {c.presetMinutes(),    c.presetSeconds(),  c.reminderSeconds(),
-            c.minutesLeft(),      c.secondsLeft(),    f.shown(),
-            f.bar->isPanelOpen(), f.bar->isTicking(), f.bar->hasBorder(),
-            f.bar->windowTitle(), f.bar->geometry(),  f.values().noReminder,
-            f.form3->isLoaded(),  f.noticeShown(),    f.sound.stops};
+    return {c.presetMinutes(),        c.presetSeconds(),  c.reminderSeconds(),
+            c.minutesLeft(),          c.secondsLeft(),    f.shown(),
+            f.bar->isPanelOpen(),     f.bar->isTicking(), f.bar->hasBorder(),
+            f.bar->windowTitle(),     f.bar->geometry(),  f.values().noReminder,
+            f.realNotice->isLoaded(), f.noticeShown(),    f.sound.stops};
 }
 
 char *toString(const BarState &s)
@@ -206,19 +206,19 @@ private slots:
         // The countdown runs on and still reminds at the old point.
         f.clock.advance(4000);
         QCOMPARE(f.shown(), QStringLiteral("00:51"));
-        QVERIFY(!f.form3->isLoaded());
+        QVERIFY(!f.realNotice->isLoaded());
         f.clock.advance(1000);
-        QVERIFY(f.form3->isLoaded());
+        QVERIFY(f.realNotice->isLoaded());
 
         // Refused again with the notice open: the notice counts on.
         f.clock.advance(2000);
-        const qint16 noticeLeft = f.form3->counter().noticeSeconds();
+        const qint16 noticeLeft = f.realNotice->counter().noticeSeconds();
         refuse();
         if (QTest::currentTestFailed())
             return;
         f.clock.advance(1000);
-        QVERIFY(f.form3->isLoaded());
-        QCOMPARE(f.form3->counter().noticeSeconds(), qint16(noticeLeft - 1));
+        QVERIFY(f.realNotice->isLoaded());
+        QCOMPARE(f.realNotice->counter().noticeSeconds(), qint16(noticeLeft - 1));
         QCOMPARE(f.shown(), QStringLiteral("00:47"));
     }
 
@@ -245,14 +245,14 @@ private slots:
         f.apply(0, 40, "30");
         f.bar->start();
         f.clock.advance(12'000); // the notice came at 00:30 and rang once
-        QVERIFY(f.form3->isLoaded());
+        QVERIFY(f.realNotice->isLoaded());
         QCOMPARE(f.sound.played.size(), 1);
         f.bar->openSettings();
         f.apply(0, 40, "30");
-        QVERIFY(!f.form3->isLoaded());
+        QVERIFY(!f.realNotice->isLoaded());
         QCOMPARE(f.sound.stops, 1);
         f.clock.advance(40'000);
-        QVERIFY(!f.form3->isLoaded());
+        QVERIFY(!f.realNotice->isLoaded());
         QCOMPARE(f.sound.played.size(), 1);
     }
 

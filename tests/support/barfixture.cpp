@@ -19,7 +19,7 @@ BarFixture::BarFixture(NoticeKind notice, QRect screen)
 {
     windows.screen = screen;
     if (notice == NoticeKind::Real)
-        form3 = std::make_unique<Notice>(Notice::Services{clock, windows, sound, strip});
+        realNotice = std::make_unique<Notice>(Notice::Services{clock, windows, sound, strip});
     bar = std::make_unique<Bar>(
         Bar::Services{clock, windows, messages, dialog, strip, BarPicture::render(1.0)},
         this->notice());
@@ -29,15 +29,15 @@ BarFixture::BarFixture(NoticeKind notice, QRect screen)
 BarFixture::~BarFixture()
 {
     bar.reset();
-    form3.reset();
+    realNotice.reset();
     // Closed notice windows wait for deferred deletion; their timers must go before the clock.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 NoticeHandle &BarFixture::notice()
 {
-    if (form3)
-        return *form3;
+    if (realNotice)
+        return *realNotice;
     return fakeNotice;
 }
 
@@ -100,8 +100,8 @@ NoticeParts noticeParts(const NoticeWindow *w)
 
 QString BarFixture::noticeShown() const
 {
-    if (!form3 || !form3->form())
+    if (!realNotice || !realNotice->window())
         return QString();
-    const NoticeWindow *w = form3->form();
+    const NoticeWindow *w = realNotice->window();
     return QString(digit(strip, noticeParts(w).tens)) + digit(strip, noticeParts(w).units);
 }

@@ -68,7 +68,7 @@ struct BarFixture
     FakeSoundPlayer sound;
     PictureClip strip;
     FakeNotice fakeNotice;
-    std::unique_ptr<Notice> form3;
+    std::unique_ptr<Notice> realNotice;
     std::unique_ptr<Bar> bar;
 };
 
