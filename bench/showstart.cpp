@@ -17,6 +17,7 @@
 #include "application.h"
 #include "bar.h"
 #include "talkoptions.h"
+#include "xcbclient.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -44,14 +45,7 @@ double msSince(Steady::time_point from, Steady::time_point to)
     return std::chrono::duration<double, std::milli>(to - from).count();
 }
 
-xcb_atom_t atom(xcb_connection_t *c, const char *name)
-{
-    xcb_intern_atom_reply_t *r =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, uint16_t(std::strlen(name)), name), nullptr);
-    const xcb_atom_t a = r ? r->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(r);
-    return a;
-}
+using XcbClient::atom;
 
 } // namespace
 

@@ -1,4 +1,5 @@
 #include "showwatcher.h"
+#include "xcbclient.h"
 
 #include <QGuiApplication>
 #include <QList>
@@ -15,23 +16,11 @@
 
 namespace {
 
-struct FreeDeleter
-{
-    void operator()(void *p) const { std::free(p); }
-};
-template<typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
+using XcbClient::Reply;
 
 // Window managers put the client window one or two levels below their frame (KWin has a
 // wrapper in between); deeper ones are a client's own children.
 constexpr int ClientSearchDepth = 3;
-
-quint32 atom(xcb_connection_t *c, const char *name)
-{
-    const Reply<xcb_intern_atom_reply_t> reply(xcb_intern_atom_reply(
-        c, xcb_intern_atom(c, false, quint16(std::strlen(name)), name), nullptr));
-    return reply ? reply->atom : quint32(XCB_ATOM_NONE);
-}
 
 // Every screen in the X server's pixels. Qt keeps a screen's top-left corner as the server
 // has it and divides only its size by the scale factor.
@@ -63,26 +52,14 @@ ShowWatcher::ShowWatcher(QObject *parent)
 {
     if (!canWatch())
         return;
-    int screenNumber = 0;
-    xcb_connection_t *connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
+    const XcbClient::RootWatch watch = XcbClient::watchRoot();
+    if (!watch.connection)
         return;
-    }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    if (!screens.rem) {
-        xcb_disconnect(connection);
-        return;
-    }
-    m_connection = connection;
-    m_root = screens.data->root;
-    m_wmState = atom(m_connection, "WM_STATE");
-    m_netWmState = atom(m_connection, "_NET_WM_STATE");
-    m_fullScreen = atom(m_connection, "_NET_WM_STATE_FULLSCREEN");
-    const quint32 mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
+    m_connection = watch.connection;
+    m_root = watch.root;
+    m_wmState = XcbClient::atom(m_connection, "WM_STATE");
+    m_netWmState = XcbClient::atom(m_connection, "_NET_WM_STATE");
+    m_fullScreen = XcbClient::atom(m_connection, "_NET_WM_STATE_FULLSCREEN");
     m_notifier =
         new QSocketNotifier(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &ShowWatcher::readEvents);

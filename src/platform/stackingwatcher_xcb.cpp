@@ -1,4 +1,5 @@
 #include "stackingwatcher.h"
+#include "xcbclient.h"
 
 #include <QGuiApplication>
 #include <QSocketNotifier>
@@ -9,12 +10,7 @@
 
 namespace {
 
-struct FreeDeleter
-{
-    void operator()(void *p) const { std::free(p); }
-};
-template<typename T>
-using Reply = std::unique_ptr<T, FreeDeleter>;
+using XcbClient::Reply;
 
 } // namespace
 
@@ -24,26 +20,11 @@ StackingWatcher::StackingWatcher(QObject *parent)
     // Offscreen and other platforms may run with a DISPLAY around; their windows are not on it.
     if (QGuiApplication::platformName() != QLatin1String("xcb"))
         return;
-    int screenNumber = 0;
-    xcb_connection_t *connection = xcb_connect(nullptr, &screenNumber);
-    if (xcb_connection_has_error(connection)) {
-        xcb_disconnect(connection);
+    const XcbClient::RootWatch watch = XcbClient::watchRoot();
+    if (!watch.connection)
         return;
-    }
-    xcb_screen_iterator_t screens = xcb_setup_roots_iterator(xcb_get_setup(connection));
-    for (int i = 0; i < screenNumber && screens.rem; ++i)
-        xcb_screen_next(&screens);
-    if (!screens.rem) {
-        xcb_disconnect(connection);
-        return;
-    }
-    m_connection = connection;
-    m_root = screens.data->root;
-    // Event masks are kept per client, so this leaves Qt's own selection on the root alone.
-    const quint32 mask = XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY;
-    xcb_change_window_attributes(m_connection, m_root, XCB_CW_EVENT_MASK, &mask);
-    xcb_flush(m_connection);
-
+    m_connection = watch.connection;
+    m_root = watch.root;
     m_notifier =
         new QSocketNotifier(xcb_get_file_descriptor(m_connection), QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &StackingWatcher::readEvents);

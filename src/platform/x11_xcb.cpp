@@ -1,4 +1,5 @@
 #include "x11.h"
+#include "xcbclient.h"
 
 #include <QGuiApplication>
 #include <QScreen>
@@ -23,14 +24,7 @@ xcb_connection_t *connection()
     return x11 ? x11->connection() : nullptr;
 }
 
-xcb_atom_t atom(xcb_connection_t *c, const char *name)
-{
-    xcb_intern_atom_reply_t *reply =
-        xcb_intern_atom_reply(c, xcb_intern_atom(c, 0, quint16(std::strlen(name)), name), nullptr);
-    const xcb_atom_t a = reply ? reply->atom : xcb_atom_t(XCB_ATOM_NONE);
-    std::free(reply);
-    return a;
-}
+using XcbClient::atom;
 
 // The window's id, or 0 when it has no native window yet.
 xcb_window_t windowId(QWidget *window)
