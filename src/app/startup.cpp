@@ -56,11 +56,8 @@ bool displayReachable()
 
 } // namespace
 
-int run(int argc, char *argv[])
+int run(int argc, char *argv[], const LaterStart::Checked &checked)
 {
-    const LaterStart::Checked checked = LaterStart::check(LaterStart::arguments(argc, argv));
-    if (checked.exitCode)
-        return *checked.exitCode;
     const CommandLine::Outcome &outcome = checked.outcome;
     for (const QString &warning : outcome.warnings)
         printLine(stderr, warning);

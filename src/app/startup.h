@@ -1,9 +1,11 @@
 #pragma once
 
-// The program from its arguments to its exit code: the options checked, one bar per desktop
-// (a later start hands its options and commands to the running bar), then the bar itself.
+#include "laterstart.h"
+
+// A start that found no running bar, from its checked arguments to its exit code: one bar per
+// desktop (a bar that came up meanwhile is handed the request), then the bar itself.
 namespace Startup {
 
-int run(int argc, char *argv[]);
+int run(int argc, char *argv[], const LaterStart::Checked &checked);
 
 } // namespace Startup

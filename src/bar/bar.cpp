@@ -202,7 +202,7 @@ void Bar::tick()
     // The notice counts from when this tick was due, so after a stall it catches up with the
     // bar instead of running behind it.
     const qint64 due = m_tickTimer->lastDue();
-    const Countdown::TickResult result = m_countdown.tick(m_panel->values().noReminder);
+    const Countdown::TickResult result = m_countdown.tick(m_panel->noReminder());
     if (result.timeUp) {
         // Overtime runs on until Start, OK or Pause stops it.
         if (!m_countdown.isOver()) {
@@ -277,7 +277,7 @@ void Bar::showAdjusted()
 {
     // Landing at or below the reminder point reaches it as a tick would, in step with the
     // ticks; a paused bar reminds on its next tick.
-    if (m_run.isRunning() && m_countdown.takeReminder(m_panel->values().noReminder))
+    if (m_run.isRunning() && m_countdown.takeReminder(m_panel->noReminder()))
         m_notice.open(m_countdown.totalSecondsLeft(), m_tickTimer->lastDue());
     m_digits.drawCountdown(m_countdown);
 }

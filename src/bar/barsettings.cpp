@@ -56,7 +56,7 @@ void Bar::applySettings()
 
 Bar::Settings Bar::settings() const
 {
-    const bool noReminder = m_panel->values().noReminder;
+    const bool noReminder = m_panel->noReminder();
     if (!m_settingsApplied)
         return {SettingsPanel::DefaultMinutes * 60 + SettingsPanel::DefaultSeconds,
                 SettingsPanel::DefaultReminder, noReminder, m_borderless};

@@ -208,6 +208,11 @@ SettingsPanel::Values SettingsPanel::values() const
             m_noReminderBox->isChecked(), m_borderlessBox->isChecked(), m_soundPathBox->text()};
 }
 
+bool SettingsPanel::noReminder() const
+{
+    return m_noReminderBox->isChecked();
+}
+
 void SettingsPanel::setValues(const Values &values)
 {
     pick(m_minutesList, values.minutes);

@@ -47,6 +47,8 @@ public:
         QString soundPath;
     };
     Values values() const;
+    // The no-reminder box alone, as the countdown reads it on every tick.
+    bool noReminder() const;
     void setValues(const Values &values);
 
     void fillLists();    // "0".."59" in all three lists
